@@ -1,0 +1,22 @@
+#pragma once
+
+#include <initializer_list>
+#include <span>
+
+#include "runtime/types.h"
+
+namespace kestrilo {
+
+// Writes the non-empty blocks, in order, as the whole content of the file
+// named `file_name` (GBK), creating it or replacing what was there. The new
+// content goes to a temporary file beside the target that replaces it only
+// once everything is written and flushed to disk, so a failure leaves an
+// existing file as it was. False for an empty name or any failure.
+bool WriteToFile(const Text& file_name, std::span<const Bytes> blocks);
+bool WriteToFile(const Text& file_name, std::initializer_list<Bytes> blocks);
+
+// The folder that holds the running executable, GBK, without a trailing
+// separator.
+Text RunDirectory();
+
+}  // namespace kestrilo
