@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string_view>
+
+#include "runtime/types.h"
+
+namespace kestrilo {
+
+enum class SplitMode {
+  kCharacters = 0,  // every character is a piece; "\r\n" counts as one
+  kSeparator = 1,   // the pieces between occurrences of the separator
+};
+
+// Keeps the first occurrence of every piece, in order, joined by
+// `separator`; the result never ends with it. Pieces compare byte for byte.
+// Runs in time linear in the text.
+Text RemoveDuplicates(std::string_view text, std::string_view separator, SplitMode mode);
+
+}  // namespace kestrilo
