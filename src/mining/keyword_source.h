@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "mining/mining_state.h"
+#include "mining/mining_window.h"
+#include "mining/request_routines.h"
+
+namespace kestrilo {
+
+// What one source step of a run works with.
+class SourceContext {
+ public:
+  SourceContext(MiningWindow& window, RequestRoutines& requests, MiningState& state)
+      : window_(window), requests_(requests), state_(state) {}
+
+  // The keyword box as it is now: a source reads it afresh for every address
+  // it builds, so an edit during the run takes effect at the next request.
+  Text Seed() const { return window_.KeywordBox().Content(); }
+
+  // Appends to the result box. The first text of a run starts a line of its
+  // own, whatever the box held before.
+  void Append(const Text& text);
+
+  // The wait between two keywords, processing events meanwhile.
+  void Pause(int milliseconds) const;
+
+  RequestRoutines& Requests() const { return requests_; }
+  MiningState& State() const { return state_; }
+  MiningWindow& Window() const { return window_; }
+
+ private:
+  MiningWindow& window_;
+  RequestRoutines& requests_;
+  MiningState& state_;
+  bool appended_ = false;
+};
+
+struct KeywordSource {
+  std::string name;  // for diagnostics
+  std::function<void(SourceContext&)> step;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,73 @@
+#include "mining/mining_run.h"
+
+#include <exception>
+
+#include "runtime/gbk.h"
+#include "text/remove_duplicates.h"
+
+namespace kestrilo {
+namespace {
+
+class RunningFlag {
+ public:
+  explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~RunningFlag() { flag_ = false; }
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+MiningRun::MiningRun(MiningWindow& window, RequestRoutines& requests,
+                     std::vector<KeywordSource> sources)
+    : window_(window), requests_(requests), sources_(std::move(sources)) {}
+
+void MiningRun::SetStatus(const Text& text) {
+  StatusBarSetText(window_.Status(), MiningWindow::kStatusPart, text);
+}
+
+// The bar's position goes through a floating-point sum cut toward zero, as
+// the progress arithmetic always has.
+void MiningRun::StepProgress() {
+  const double next = static_cast<double>(window_.Progress().Position()) + 10.0;
+  window_.Progress().SetPosition(static_cast<int>(next));
+}
+
+void MiningRun::Run() {
+  if (running_) return;
+  if (window_.KeywordBox().Content().empty()) {
+    window_.ShowMessage("请输入想要挖掘的关键词"_gbk);
+    return;
+  }
+  RunningFlag running(running_);
+
+  window_.Progress().SetPosition(0);
+  window_.ExportButton().SetEnabled(false);
+  SetStatus("正在挖掘关键词："_gbk + window_.KeywordBox().Content());
+
+  SourceContext context(window_, requests_, state_);
+  for (const KeywordSource& source : sources_) {
+    if (window_.IsClosing()) return;
+    // A source that fails in any way contributes nothing; the run goes on.
+    try {
+      if (source.step) source.step(context);
+    } catch (const std::exception&) {
+    }
+    if (window_.IsClosing()) return;
+    StepProgress();
+  }
+
+  SetStatus("正在去除重复内容"_gbk);
+  EditBox& results = window_.ResultBox();
+  results.SetContent(RemoveDuplicates(results.Content(), "\r\n", SplitMode::kSeparator));
+  SetStatus("关键词： "_gbk + window_.KeywordBox().Content() + " 挖掘已完成！"_gbk);
+  window_.ShowMessage("查询已完成！"_gbk);
+  if (window_.IsClosing()) return;
+  window_.ExportButton().SetCaption("导出"_gbk);
+  window_.ExportButton().SetEnabled(true);
+}
+
+}  // namespace kestrilo
