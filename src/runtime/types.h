@@ -3,10 +3,11 @@
 // The kinds of values the runtime commands share.
 //
 // Text is GBK byte text: lengths and positions count bytes, positions are
-// 1-based, and a byte of 0x80 or above starts a two-byte character. A Text
-// never holds a zero byte (every way of making one from raw bytes stops at
-// the first zero), so "the terminating NUL" of the double-byte rule is simply
-// the end of the string.
+// 1-based, and a byte of 0x80 or above starts a two-byte character. Texts
+// made from raw bytes stop at the first zero byte, so "the terminating NUL"
+// of the double-byte rule is simply the end of the string. (A text decoded
+// from a length-counted string, such as a decoded web page, keeps what
+// follows a zero character.)
 
 #include <cstdint>
 #include <string>

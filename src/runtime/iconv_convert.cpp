@@ -1,0 +1,113 @@
+#include "runtime/iconv_convert.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+namespace kestrilo::detail {
+
+std::size_t SkipUtf8(const unsigned char* p, std::size_t left) {
+  const std::size_t expected = p[0] < 0xC0 ? 1 : p[0] < 0xE0 ? 2 : p[0] < 0xF0 ? 3 : 4;
+  std::size_t n = 1;
+  while (n < expected && n < left && (p[n] & 0xC0) == 0x80) ++n;
+  return n;
+}
+
+std::size_t SkipGbk(const unsigned char* p, std::size_t left) {
+  return (p[0] >= 0x81 && p[0] <= 0xFE && left >= 2 && p[1] >= 0x40) ? 2 : 1;
+}
+
+// A surrogate pair is one character: it becomes one replacement.
+std::size_t SkipUtf16Le(const unsigned char* p, std::size_t left) {
+  if (left < 2) return left;
+  const unsigned unit = p[0] | (p[1] << 8);
+  if (unit >= 0xD800 && unit <= 0xDBFF && left >= 4) {
+    const unsigned next = p[2] | (p[3] << 8);
+    if (next >= 0xDC00 && next <= 0xDFFF) return 4;
+  }
+  return 2;
+}
+
+std::size_t SkipOneByte(const unsigned char*, std::size_t) { return 1; }
+
+SkipLength SkipFor(std::string_view name) {
+  std::string upper(name);
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (upper == "UTF-8") return SkipUtf8;
+  if (upper == "GBK" || upper == "GB18030" || upper == "CP936" || upper.starts_with("BIG5")) {
+    return SkipGbk;  // the same lead/trail shape
+  }
+  if (upper.starts_with("UTF-16") || upper.starts_with("UCS-2")) return SkipUtf16Le;
+  return SkipOneByte;
+}
+
+std::optional<std::string> IconvConvert(std::string_view input, const char* to, const char* from,
+                                        std::string_view replacement) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  const SkipLength skip_length = SkipFor(from);
+
+  std::string output(input.size() * 2 + 16, '\0');
+  char* in = const_cast<char*>(input.data());
+  std::size_t in_left = input.size();
+  std::size_t used = 0;
+  const auto grow = [&](std::size_t at_least) {
+    output.resize(std::max(output.size() * 2, used + at_least));
+  };
+
+  while (in_left > 0) {
+    char* out = output.data() + used;
+    std::size_t out_left = output.size() - used;
+    const std::size_t rc = iconv(cd, &in, &in_left, &out, &out_left);
+    used = output.size() - out_left;
+    if (rc != static_cast<std::size_t>(-1)) break;
+    if (errno == E2BIG) {
+      grow(16);
+      continue;
+    }
+    // EILSEQ or EINVAL: one character that cannot be converted.
+    if (output.size() - used < replacement.size()) grow(replacement.size());
+    std::memcpy(output.data() + used, replacement.data(), replacement.size());
+    used += replacement.size();
+    const std::size_t skip = skip_length(reinterpret_cast<const unsigned char*>(in), in_left);
+    in += skip;
+    in_left -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  // Flush any shift state the target encoding keeps.
+  for (;;) {
+    char* out = output.data() + used;
+    std::size_t out_left = output.size() - used;
+    const std::size_t rc = iconv(cd, nullptr, nullptr, &out, &out_left);
+    used = output.size() - out_left;
+    if (rc != static_cast<std::size_t>(-1) || errno != E2BIG) break;
+    grow(16);
+  }
+  iconv_close(cd);
+  output.resize(used);
+  return output;
+}
+
+std::u16string WideFromLe(std::string_view bytes) {
+  std::u16string wide(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    wide[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                    (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  }
+  return wide;
+}
+
+std::string LeFromWide(std::u16string_view wide) {
+  std::string bytes(wide.size() * 2, '\0');
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    bytes[2 * i] = static_cast<char>(wide[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(wide[i] >> 8);
+  }
+  return bytes;
+}
+
+}  // namespace kestrilo::detail
