@@ -98,8 +98,9 @@ class Variant {
 // kVariant as target copies. Fails with kTypeMismatch or kOverflow.
 HResult ChangeType(const Variant& in, VarType to, Variant& out);
 
-// UTF-16 and GBK at the automation edge: characters GBK lacks become "?",
-// and the text ends at its first zero character.
+// UTF-16 and GBK at the automation edge: characters GBK lacks become "?".
+// Both sides are length-counted, so a zero character travels like any other
+// (a decoded page keeps what follows one).
 std::u16string Utf16FromGbk(std::string_view gbk);
 Text GbkFromUtf16(std::u16string_view utf16);
 

@@ -3,12 +3,10 @@
 #include <climits>
 
 #include "runtime/text_commands.h"
+#include "text/quote_placeholder.h"
 
 namespace kestrilo {
 namespace {
-
-// "#引号" in GBK: callers write it where a marker needs a double quote.
-constexpr std::string_view kQuotePlaceholder = "#\xD2\xFD\xBA\xC5";
 
 Text Between(std::string_view text, std::string_view left_marker, std::string_view right_marker,
              std::optional<int> start_pos, bool ignore_case) {

@@ -1,0 +1,58 @@
+#include "text/code_page_conversion.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "runtime/automation_calls.h"
+#include "runtime/code_pages.h"
+
+namespace kestrilo {
+
+Bytes TextToWide(const Text& text, std::optional<unsigned> code_page) {
+  const std::u16string wide = MultiByteToWide(text, code_page.value_or(kCodePageUtf8));
+  Bytes bytes((wide.size() + 1) * 2, 0);  // the last unit stays the terminator
+  for (std::size_t i = 0; i < wide.size(); ++i) {
+    bytes[2 * i] = static_cast<std::uint8_t>(wide[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<std::uint8_t>(wide[i] >> 8);
+  }
+  return bytes;
+}
+
+Text WideToText(const Bytes& wide, std::optional<unsigned> code_page) {
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
+    const auto unit = static_cast<char16_t>(wide[i] | (wide[i + 1] << 8));
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  return WideToMultiByte(units, code_page.value_or(kCodePageAnsi));
+}
+
+Text Utf8ToGbk(const Text& utf8) {
+  return WideToText(TextToWide(utf8), kCodePageGbk);
+}
+
+Text UnicodeBytesToText(const Bytes& utf16le) {
+  ObjectRef stream;
+  if (!ObjCreate(stream, "Adodb.Stream")) return {};
+  Variant data;
+  VarAssign(data, Arg(utf16le));
+  // Type may only change at position 0, so the stream goes back there
+  // before it turns from bytes into text; the member results are not
+  // looked at: a failure shows as an empty ReadText.
+  ObjSetProperty(stream, "Type", {1});
+  ObjSetProperty(stream, "Mode", {3});
+  ObjCall(stream, "Open");
+  ObjCall(stream, "Write", {data});
+  ObjSetProperty(stream, "Position", {0});
+  ObjSetProperty(stream, "Type", {2});
+  ObjSetProperty(stream, "Charset", {"unicode"});
+  Text text = ObjCallText(stream, "ReadText");
+  ObjCall(stream, "Close");
+  VarClear(data);
+  ObjClear(stream);
+  return text;
+}
+
+}  // namespace kestrilo
