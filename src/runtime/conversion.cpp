@@ -14,9 +14,12 @@ namespace {
 
 // Days from 1899-12-30 (day 0 of a date-time) to 1970-01-01.
 constexpr std::int64_t kUnixEpochDay = 25569;
-// The date-time range ToText accepts: years 100 to 9999.
-constexpr double kMinDateTime = -657434.0;
-constexpr double kMaxDateTime = 2958465.0;
+// The date-time range ToText accepts: 100-01-01 to 9999-12-31, each day to
+// its last second. (Clamping to the midnights alone would drop the time of
+// day on the first and the last day.)
+constexpr double kLastSecondOfDay = 86399.0 / 86400.0;
+constexpr double kMinDateTime = -657434.0 - kLastSecondOfDay;
+constexpr double kMaxDateTime = 2958465.0 + kLastSecondOfDay;
 constexpr std::int64_t kSecondsPerDay = 86400;
 
 struct CivilDate {

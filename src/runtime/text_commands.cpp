@@ -38,7 +38,9 @@ int FindInRegion(std::string_view text, std::string_view sought, std::optional<i
   if (sought.empty()) return 1;
 
   int found = -1;
-  for (std::size_t pos = region_begin; region_end - pos >= sought.size();
+  // A character may straddle the end of a backward region, so the walk can
+  // step past region_end: compare positions, never subtract them.
+  for (std::size_t pos = region_begin; pos + sought.size() <= region_end;
        pos += CharLengthAt(text, pos)) {
     if (BytesEqual(text.data() + pos, sought.data(), sought.size(), ignore_case)) {
       found = static_cast<int>(pos) + 1;

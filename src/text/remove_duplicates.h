@@ -12,7 +12,8 @@ enum class SplitMode {
 };
 
 // Keeps the first occurrence of every piece, in order, joined by
-// `separator`; the result never ends with it. Pieces compare byte for byte.
+// `separator`, and cuts one separator off the end (so it ends with one only
+// when the last kept piece is the empty one). Pieces compare byte for byte.
 // Runs in time linear in the text.
 Text RemoveDuplicates(std::string_view text, std::string_view separator, SplitMode mode);
 

@@ -54,8 +54,11 @@ INSTANTIATE_TEST_SUITE_P(
         DateRow{"BeforeDayZeroFromParts", DateTimeFromParts(1800, 1, 2, 18, 30),
                 "1800年1月2日18时30分"},
         DateRow{"NegativeFractionOfDayZero", DateTime{-0.5}, "1899年12月30日12时"},
-        DateRow{"ClampedBelowYear100", DateTime{-1e9}, "100年1月1日"},
-        DateRow{"ClampedAboveYear9999", DateTime{1e9}, "9999年12月31日"},
+        DateRow{"ClampedBelowYear100", DateTime{-1e9}, "100年1月1日23时59分59秒"},
+        DateRow{"ClampedAboveYear9999", DateTime{1e9}, "9999年12月31日23时59分59秒"},
+        // The clamp keeps the time of day on the first and the last day.
+        DateRow{"LastDayKeepsItsTime", DateTimeFromParts(9999, 12, 31, 16), "9999年12月31日16时"},
+        DateRow{"FirstDayKeepsItsTime", DateTimeFromParts(100, 1, 1, 12, 30), "100年1月1日12时30分"},
         DateRow{"RoundingCarriesIntoLeapDay",
                 DateTime{DateTimeFromParts(2024, 2, 28).days + 86399.6 / 86400}, "2024年2月29日"},
         DateRow{"RoundingCarriesBeforeDayZero", DateTime{-2.99999999}, "1899年12月29日"}),

@@ -106,6 +106,8 @@ constexpr SideRow kSideRows[] = {
     {"RightOfIsEmptyWithoutTheMarker", TextRightOf, "Connection keep-alive", "Connection: ", {},
      ""},
     {"RightOfTakesTheLastOccurrence", TextRightOf, "k=v=w", "=", {}, "w"},
+    {"RightOfTextEndingInAGbkCharacterWithoutTheMarker", TextRightOf, "\xB1\xEA\xD6\xD0", "=", {}, ""},
+    {"LeftOfBackwardOverGbkTextWithoutTheMarker", TextLeftOf, "\xB1\xEA\xD6\xD0", "=", -1, ""},
     {"RightOfSkipsAnOccurrenceEndingTheText", TextRightOf, "k=v=", "=", {}, "v="},
     {"RightOfSearchesBackwardBeforeNBytesFromTheEnd", TextRightOf, "a:b:c:d", ":", 3, "b:c:d"},
     {"RightOfMinusOneSearchesForwardFromTheFirstByte", TextRightOf, "a:b:c:d", ":", -1, "b:c:d"},
