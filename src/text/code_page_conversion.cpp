@@ -33,26 +33,29 @@ Text Utf8ToGbk(const Text& utf8) {
   return WideToText(TextToWide(utf8), kCodePageGbk);
 }
 
-Text UnicodeBytesToText(const Bytes& utf16le) {
+std::optional<Text> DecodeWithStream(const Bytes& bytes, std::string_view charset) {
   ObjectRef stream;
-  if (!ObjCreate(stream, "Adodb.Stream")) return {};
+  if (!ObjCreate(stream, "Adodb.Stream")) return std::nullopt;
   Variant data;
-  VarAssign(data, Arg(utf16le));
-  // Type may only change at position 0, so the stream goes back there
-  // before it turns from bytes into text; the member results are not
-  // looked at: a failure shows as an empty ReadText.
+  VarAssign(data, Arg(bytes));
   ObjSetProperty(stream, "Type", {1});
   ObjSetProperty(stream, "Mode", {3});
   ObjCall(stream, "Open");
   ObjCall(stream, "Write", {data});
+  // Type may only change at position 0, so the stream goes back there
+  // before it turns from bytes into text.
   ObjSetProperty(stream, "Position", {0});
   ObjSetProperty(stream, "Type", {2});
-  ObjSetProperty(stream, "Charset", {"unicode"});
+  ObjSetProperty(stream, "Charset", {charset});
   Text text = ObjCallText(stream, "ReadText");
   ObjCall(stream, "Close");
   VarClear(data);
   ObjClear(stream);
   return text;
+}
+
+Text UnicodeBytesToText(const Bytes& utf16le) {
+  return DecodeWithStream(utf16le, "unicode").value_or(Text());
 }
 
 }  // namespace kestrilo

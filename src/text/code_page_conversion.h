@@ -6,6 +6,7 @@
 // that cannot be made gives empty output.
 
 #include <optional>
+#include <string_view>
 
 #include "runtime/types.h"
 
@@ -27,5 +28,11 @@ Text Utf8ToGbk(const Text& utf8);
 // created by name for the call. Empty when no such class can be created.
 // The text ends at the first zero character.
 Text UnicodeBytesToText(const Bytes& utf16le);
+
+// Bytes read back as text in `charset` through an "Adodb.Stream" object
+// created by name: written as bytes, rewound, turned to text and read. The
+// member results are not examined (a failed ReadText gives the empty text);
+// nullopt when no such object can be created.
+std::optional<Text> DecodeWithStream(const Bytes& bytes, std::string_view charset);
 
 }  // namespace kestrilo

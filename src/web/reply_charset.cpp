@@ -1,8 +1,8 @@
 #include "web/reply_charset.h"
 
-#include "runtime/automation_calls.h"
 #include "runtime/text_commands.h"
 #include "runtime/ui_port.h"
+#include "text/code_page_conversion.h"
 #include "text/regex_object.h"
 
 namespace kestrilo {
@@ -15,26 +15,6 @@ constexpr std::string_view kCharsetPattern = R"(<meta.+?charset=[^\w]?([-\w]+))"
 // Searching only the head keeps the cost independent of the page size.
 constexpr int kHeadSize = 1024;
 
-// The body decoded with `charset`. A name the stream refuses leaves it at
-// its GBK default; the member results are not examined, and a failed
-// ReadText gives an empty text.
-Text DecodeWithStream(ObjectRef& stream, const Bytes& reply_bytes, const Text& charset) {
-  Variant data;
-  VarAssign(data, Arg(reply_bytes));
-  ObjSetProperty(stream, "Type", {1});
-  ObjSetProperty(stream, "Mode", {3});
-  ObjCall(stream, "Open");
-  ObjCall(stream, "Write", {data});
-  // Type may only change at position 0.
-  ObjSetProperty(stream, "Position", {0});
-  ObjSetProperty(stream, "Type", {2});
-  ObjSetProperty(stream, "Charset", {charset});
-  Text text = ObjCallText(stream, "ReadText");
-  ObjCall(stream, "Close");
-  VarClear(data);
-  return text;
-}
-
 }  // namespace
 
 Text DecodeReplyText(const Text& reply_text, const Bytes& reply_bytes) {
@@ -45,11 +25,8 @@ Text DecodeReplyText(const Text& reply_text, const Bytes& reply_bytes) {
 
   Text result = reply_text;
   if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
-    ObjectRef stream;
-    if (ObjCreate(stream, "Adodb.Stream")) {
-      result = DecodeWithStream(stream, reply_bytes, charset);
-      ObjClear(stream);
-    }
+    // A name the stream refuses leaves it at its GBK default.
+    if (auto decoded = DecodeWithStream(reply_bytes, charset)) result = std::move(*decoded);
   }
   DoEvents();
   return result;
