@@ -14,8 +14,11 @@
 namespace kestrilo::testing {
 namespace {
 
+// The mining sources' real host names are here so that end-to-end tests can
+// route them to fake sites without a switch in production code.
 constexpr const char* kSubjectNames =
-    "DNS:localhost,DNS:kestrilo.test,DNS:*.kestrilo.test,IP:127.0.0.1";
+    "DNS:localhost,DNS:kestrilo.test,DNS:*.kestrilo.test,IP:127.0.0.1,"
+    "DNS:data.chinaz.com,DNS:www.5guanjianci.com,DNS:suggest.taobao.com,DNS:m.baidu.com";
 
 struct KeyDeleter {
   void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }

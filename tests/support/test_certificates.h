@@ -3,7 +3,8 @@
 // Certificates for the loopback HTTPS servers, made once per test process in
 // a temporary folder: a small CA with a leaf it signed, and a self-signed
 // leaf no one trusts. Both leaves name 127.0.0.1, localhost, kestrilo.test
-// and *.kestrilo.test, so connect-to rules can route those names here.
+// and *.kestrilo.test (and the mining sources' secure hosts), so connect-to
+// rules can route those names here.
 
 #include <string>
 

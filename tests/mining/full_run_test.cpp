@@ -1,0 +1,340 @@
+// Whole runs against fake versions of the six sites: the real host names are
+// routed to loopback servers that answer with recorded-shape replies kept
+// under fixtures/sites.
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+#include <tuple>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "mining/engine_requests.h"
+#include "mining/keyword_sources.h"
+#include "mining/mining_run.h"
+#include "platform/http_exchange.h"
+#include "platform/platform_classes.h"
+#include "runtime/gbk.h"
+#include "text/remove_duplicates.h"
+
+#include "support/loopback_server.h"
+#include "support/memory_mining_window.h"
+#include "support/recording_ui_port.h"
+#include "support/test_certificates.h"
+
+namespace kestrilo {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::LoopbackServer;
+using testing::MemoryMiningWindow;
+using testing::RecordingUiPort;
+using testing::TlsIdentity;
+using ::testing::UnorderedElementsAreArray;
+
+enum class Fault { kNone, kRefused, kServerError, kNoMarkers, kGarbage };
+
+struct Site {
+  const char* host;
+  bool secure;
+  const char* path_prefix;  // what the site's recipe asks for
+  const char* content_type;
+  // The keywords this site contributes, in order, duplicates included
+  // (UTF-8 here; the run sees them as GBK).
+  std::vector<const char*> lines;
+};
+
+const std::vector<Site>& Sites() {
+  static const std::vector<Site> sites = {
+      {"suggestion.baidu.com",
+       false,
+       "/su?wd=",
+       "text/javascript; charset=gbk",
+       {"手机壳", "手机 \"a", "b\" 型号", "手机"}},
+      {"w.sugg.sogou.com",
+       false,
+       "/sugg/ajaj_json.jsp?key=",
+       "text/javascript; charset=gbk",
+       {"手机壳", "手机游戏", "华为手机"}},
+      {"data.chinaz.com",
+       true,
+       "/keyword/allindex/",
+       "text/html",
+       {"手机报价", "坏行<li class=\"col-133 nofoldtxt\"><a title=\"手机品牌", "手机品牌", "手机壳",
+        "二手手机"}},
+      {"www.5guanjianci.com",
+       true,
+       "/ciku/search?word=",
+       "text/html; charset=utf-8",
+       {"手机支架", "%E6%89%8B%E6%9C%BA%E8%86%9C", "华为手机"}},
+      {"suggest.taobao.com",
+       true,
+       "/sug?",
+       "application/javascript; charset=utf-8",
+       {"手机壳女", "", "手机支架"}},
+      {"m.baidu.com",
+       true,
+       "/s?word=",
+       "text/html; charset=utf-8",
+       {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"}},
+  };
+  return sites;
+}
+
+std::string ReadFixture(const std::string& name) {
+  const char* root = std::getenv("KESTRILO_FIXTURES");
+  std::ifstream file(std::string(root ? root : "tests/fixtures") + "/sites/" + name,
+                     std::ios::binary);
+  std::ostringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+// Which fixture answers `target` at `host`; empty for an unknown address.
+std::string FixtureFor(const Site& site, const std::string& target) {
+  if (target.rfind(site.path_prefix, 0) != 0) return "";
+  const std::string host = site.host;
+  if (host == "suggestion.baidu.com") return "baidu_suggest.js";
+  if (host == "w.sugg.sogou.com") return "sogou_suggest.js";
+  if (host == "www.5guanjianci.com") return "5guanjianci.html";
+  if (host == "suggest.taobao.com") return "taobao_suggest.js";
+  if (host == "m.baidu.com") return "baidu_mobile.html";
+  const std::string rest = target.substr(std::string(site.path_prefix).size());
+  const std::size_t slash = rest.rfind('/');
+  if (slash == std::string::npos) return "chinaz_index.html";
+  return "chinaz_page_" + rest.substr(slash + 1) + ".html";
+}
+
+struct Received {
+  std::string scheme;
+  std::string target;
+  friend bool operator==(const Received&, const Received&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Received& r) {
+    return out << r.scheme << " " << r.target;
+  }
+};
+
+class FullRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterPlatformClasses();
+    SetExtraTrustedCa(testing::GetTestCertificates().ca_pem);
+    Route();
+  }
+  void TearDown() override {
+    SetConnectTo({});
+    SetExtraTrustedCa("");
+  }
+
+  void Route() {
+    std::vector<std::string> rules;
+    for (const Site& site : Sites()) {
+      const int port = site.secure ? 443 : 80;
+      if (FaultAt(site.host) == Fault::kRefused) {
+        rules.push_back(std::string(site.host) + ":" + std::to_string(port) +
+                        ":127.0.0.1:" + std::to_string(closed_port_));
+      } else {
+        rules.push_back((site.secure ? secure_ : plain_).RouteFrom(site.host, port));
+      }
+    }
+    SetConnectTo(rules);
+  }
+
+  void Break(const std::string& host, Fault fault) {
+    {
+      std::lock_guard lock(mutex_);
+      faults_[host] = fault;
+    }
+    Route();
+  }
+
+  Fault FaultAt(const std::string& host) {
+    std::lock_guard lock(mutex_);
+    const auto found = faults_.find(host);
+    return found == faults_.end() ? Fault::kNone : found->second;
+  }
+
+  void Serve(const httplib::Request& request, httplib::Response& response) {
+    const std::string host = request.get_header_value("Host");
+    switch (FaultAt(host)) {
+      case Fault::kServerError:
+        response.status = 500;
+        response.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>",
+                             "text/html");
+        return;
+      case Fault::kNoMarkers:
+        response.set_content("<html><body>系统维护中，请稍后再试</body></html>",
+                             "text/html; charset=utf-8");
+        return;
+      case Fault::kGarbage:
+        response.set_content(std::string("\x00\xff\xfe\x80p:true,s:[\x81\x00\xc3\x28", 14),
+                             "application/octet-stream");
+        return;
+      default:
+        break;
+    }
+    for (const Site& site : Sites()) {
+      if (host != site.host) continue;
+      const std::string fixture = FixtureFor(site, request.target);
+      const std::string body = fixture.empty() ? "" : ReadFixture(fixture);
+      if (body.empty()) {
+        response.status = 404;
+      } else {
+        response.set_content(body, site.content_type);
+      }
+      return;
+    }
+    response.status = 421;
+  }
+
+  std::vector<Received> ReceivedRequests() {
+    std::lock_guard lock(mutex_);
+    return received_;
+  }
+
+  void Run(const Text& seed) {
+    window.keyword.SetContent(seed);
+    MiningRun run(window, engines, MakeKeywordSources({0}));
+    run.Run();
+  }
+
+  std::vector<Text> StatusTexts() const {
+    std::vector<Text> texts;
+    for (const auto& write : window.status.history) {
+      if (write.index == MiningWindow::kStatusPart) texts.push_back(write.text);
+    }
+    return texts;
+  }
+
+  void ExpectCompletedFor(const Text& seed) {
+    EXPECT_THAT(StatusTexts(), ElementsAre("正在挖掘关键词："_gbk + seed, "正在去除重复内容"_gbk,
+                                           "关键词： "_gbk + seed + " 挖掘已完成！"_gbk));
+    EXPECT_THAT(window.progress.history, ElementsAre(0, 10, 20, 30, 40, 50, 60));
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text, "查询已完成！"_gbk);
+    EXPECT_EQ(window.messages[0].progress, 60);
+    EXPECT_TRUE(window.export_button.IsEnabled());
+  }
+
+  std::mutex mutex_;
+  std::map<std::string, Fault> faults_;
+  std::vector<Received> received_;
+  // The logger also sees the request lines the server library refuses to
+  // route (it rejects a second "?"), which real sites take. After such a
+  // refusal it reads the header lines that follow as request lines of their
+  // own; only origin-form targets are requests.
+  LoopbackServer::Endpoints Endpoints(const std::string& scheme) {
+    return [this, scheme](httplib::Server& s) {
+      s.Get(".*", [this](const httplib::Request& q, httplib::Response& r) { Serve(q, r); });
+      s.set_logger([this, scheme](const httplib::Request& q, const httplib::Response&) {
+        if (q.target.rfind('/', 0) != 0) return;
+        std::lock_guard lock(mutex_);
+        received_.push_back({scheme, q.target});
+      });
+    };
+  }
+
+  LoopbackServer plain_{Endpoints("http")};
+  LoopbackServer secure_{Endpoints("https"), TlsIdentity::kCaSigned};
+  // A port nothing listens on any more: connections to it are refused.
+  int closed_port_ = LoopbackServer([](httplib::Server&) {}).port();
+
+  RecordingUiPort ui_port;
+  MemoryMiningWindow window;
+  EngineRequests engines;
+};
+
+TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
+  std::istringstream lines(ReadFixture("expected_keywords.txt"));
+  Text expected;
+  for (std::string line; std::getline(lines, line);) {
+    expected += (expected.empty() && line.empty() ? "" : "\r\n") + GbkFromUtf8(line);
+  }
+  expected.erase(0, expected.rfind("\r\n", 0) == 0 ? 2 : 0);
+  ASSERT_FALSE(expected.empty());
+
+  Run("手机"_gbk);
+
+  EXPECT_EQ(window.results.Content(), expected);
+  ExpectCompletedFor("手机"_gbk);
+}
+
+std::string FailingSiteName(const std::tuple<int, Fault>& param) {
+  static const char* const kFaultNames[] = {"", "Refused", "ServerError", "NoMarkers", "Garbage"};
+  std::string name = Sites()[std::get<0>(param)].host;
+  for (char& c : name)
+    c = c == '.' ? '_' : c;
+  return name + "_" + kFaultNames[static_cast<int>(std::get<1>(param))];
+}
+
+class FailingSiteTest : public FullRunTest,
+                        public ::testing::WithParamInterface<std::tuple<int, Fault>> {};
+
+TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
+  const auto [failing, fault] = GetParam();
+  Break(Sites()[failing].host, fault);
+  Text others;
+  for (int i = 0; i < static_cast<int>(Sites().size()); ++i) {
+    if (i == failing) continue;
+    for (const char* line : Sites()[i].lines)
+      others += GbkFromUtf8(line) + "\r\n";
+  }
+
+  Run("手机"_gbk);
+
+  EXPECT_EQ(window.results.Content(), RemoveDuplicates(others, "\r\n", SplitMode::kSeparator));
+  ExpectCompletedFor("手机"_gbk);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSiteInTurn, FailingSiteTest,
+                         ::testing::Combine(::testing::Range(0, 6),
+                                            ::testing::Values(Fault::kRefused, Fault::kServerError,
+                                                              Fault::kNoMarkers, Fault::kGarbage)),
+                         [](const auto& row) { return FailingSiteName(row.param); });
+
+struct WireRow {
+  const char* name;
+  Text seed;
+  std::string as_typed;  // the seed in the request line of the as-typed sources
+  std::string encoded;   // the same for the UrlEncode sources
+};
+
+class RequestTargetTest : public FullRunTest, public ::testing::WithParamInterface<WireRow> {};
+
+TEST_P(RequestTargetTest, EachSiteReceivesItsRecipesRequestLine) {
+  const WireRow& row = GetParam();
+
+  Run(row.seed);
+
+  const std::string chinaz = "/keyword/allindex/" + row.as_typed;
+  // The order of the requests is the unit tests' business; the logger may
+  // report one request after the next has arrived.
+  EXPECT_THAT(
+      ReceivedRequests(),
+      UnorderedElementsAreArray(std::vector<Received>{
+          {"http", "/su?wd=" + row.as_typed + "&p=3&cb=window.bdsug.sug"},
+          {"http", "/sugg/ajaj_json.jsp?key=" + row.as_typed + "&type=web"},
+          {"https", chinaz},
+          {"https", chinaz + "/1"},
+          {"https", chinaz + "/2"},
+          {"https", "/ciku/search?word=" + row.encoded},
+          {"https", "/sug?area=etao&code=utf-8&callback=KISSY.Suggest.callback&q=" + row.encoded},
+          {"https", "/s?word=" + row.as_typed + "&from=1020853c&sa=ire_dl_gh_logo_ws"},
+      }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Seeds, RequestTargetTest,
+    ::testing::Values(WireRow{"Ascii", "phone", "phone", "phone"},
+                      // 手机 is CA D6 BB FA in GBK and E6 89 8B E6 9C BA in UTF-8.
+                      WireRow{"ChineseGoesAsGbkOrUtf8Escapes", "手机"_gbk, "%CA%D6%BB%FA",
+                              "%E6%89%8B%E6%9C%BA"},
+                      WireRow{"AmpersandAndQuestionMarkStayOnlyTheSpaceIsEscaped", "a&b c?d",
+                              "a&b%20c?d", "a&b%20c?d"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace kestrilo

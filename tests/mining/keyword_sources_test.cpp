@@ -1,0 +1,186 @@
+#include "mining/keyword_sources.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "mining/page_sources.h"
+#include "platform/platform_classes.h"
+#include "runtime/gbk.h"
+
+#include "support/memory_mining_window.h"
+#include "support/recording_ui_port.h"
+
+namespace kestrilo {
+namespace {
+
+using testing::CannedRequests;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using testing::MemoryMiningWindow;
+using testing::RecordingUiPort;
+
+constexpr const char* kChinaz = "https://data.chinaz.com/keyword/allindex/";
+
+Text ChinazPager(const Text& count) {
+  return "<li class=\"c-39\">&nbsp;共"_gbk + count + "页，到第"_gbk;
+}
+
+Text ChinazKeywords(const std::vector<Text>& keywords) {
+  Text page;
+  for (const Text& keyword : keywords) {
+    page += "<li class=\"col-133 nofoldtxt\"><a title=\"" + keyword + "\" href=\"/\">";
+  }
+  return page;
+}
+
+class KeywordSourcesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { RegisterPlatformClasses(); }
+
+  void RunAll(const SourcePacing& pacing = {0}) {
+    MiningState state;
+    SourceContext context(window, requests, state);
+    for (const KeywordSource& source : MakeKeywordSources(pacing))
+      source.step(context);
+  }
+
+  std::vector<std::pair<bool, Text>> Calls() const {
+    std::vector<std::pair<bool, Text>> calls;
+    for (const auto& call : requests.calls)
+      calls.emplace_back(call.web, call.address);
+    return calls;
+  }
+
+  RecordingUiPort port;
+  MemoryMiningWindow window;
+  CannedRequests requests;
+};
+
+struct AddressRow {
+  const char* name;
+  Text seed;
+  Text as_typed;  // the seed as it stands in the four as-typed addresses
+  Text encoded;   // the seed after UrlEncode
+};
+
+class SourceAddressTest : public KeywordSourcesTest,
+                          public ::testing::WithParamInterface<AddressRow> {};
+
+TEST_P(SourceAddressTest, EachSourceAsksItsOwnAddressWithItsOwnEngine) {
+  const AddressRow& row = GetParam();
+  window.keyword.SetContent(row.seed);
+  requests.replies[kChinaz + row.as_typed] = ChinazPager("1");
+
+  RunAll();
+
+  using Call = std::pair<bool, Text>;
+  EXPECT_THAT(
+      Calls(),
+      ElementsAre(Call{true, "http://suggestion.baidu.com/su?wd=" + row.as_typed +
+                                 "&p=3&cb=window.bdsug.sug"},
+                  Call{false, "http://w.sugg.sogou.com/sugg/ajaj_json.jsp?key=" + row.as_typed +
+                                  "&type=web"},
+                  Call{true, kChinaz + row.as_typed}, Call{true, kChinaz + row.as_typed + "/1"},
+                  Call{false, "https://www.5guanjianci.com/ciku/search?word=" + row.encoded},
+                  Call{false,
+                       "https://suggest.taobao.com/sug?area=etao&code=utf-8"
+                       "&callback=KISSY.Suggest.callback&q=" +
+                           row.encoded},
+                  Call{false, "https://m.baidu.com/s?word=" + row.as_typed +
+                                  "&from=1020853c&sa=ire_dl_gh_logo_ws"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Seeds, SourceAddressTest,
+    ::testing::Values(AddressRow{"AsciiSeedGoesAsItIs", "phone", "phone", "phone"},
+                      AddressRow{"ChineseSeedIsGbkAsTypedAndUtf8EscapesWhenEncoded", "手机"_gbk,
+                                 "手机"_gbk, "%E6%89%8B%E6%9C%BA"},
+                      AddressRow{"ReservedCharactersAreKeptEvenByEncodeUri", "a&b c?d#e",
+                                 "a&b c?d#e", "a&b%20c?d#e"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+struct PageCountRow {
+  const char* name;
+  Text index_page;
+  int pages_fetched;
+};
+
+class ChinazPageCountTest : public KeywordSourcesTest,
+                            public ::testing::WithParamInterface<PageCountRow> {};
+
+TEST_P(ChinazPageCountTest, FirstPageGivesOnlyTheCountOfPagesFetchedAfterIt) {
+  window.keyword.SetContent("k");
+  requests.replies[Text(kChinaz) + "k"] = GetParam().index_page + ChinazKeywords({"first"});
+  for (int page = 1; page <= 3; ++page) {
+    requests.replies[Text(kChinaz) + "k/" + std::to_string(page)] =
+        ChinazKeywords({"p" + std::to_string(page) + "a", "p" + std::to_string(page) + "b"});
+  }
+  MiningState state;
+  SourceContext context(window, requests, state);
+
+  ChinazIndexSource({0}).step(context);
+
+  std::vector<Text> expected_addresses = {Text(kChinaz) + "k"};
+  for (int page = 1; page <= GetParam().pages_fetched; ++page) {
+    expected_addresses.push_back(Text(kChinaz) + "k/" + std::to_string(page));
+  }
+  std::vector<Text> addresses;
+  for (const auto& call : requests.calls) {
+    EXPECT_TRUE(call.web);
+    addresses.push_back(call.address);
+  }
+  EXPECT_THAT(addresses, ElementsAreArray(expected_addresses));
+  Text expected_results;
+  for (int page = 1; page <= std::min(GetParam().pages_fetched, 3); ++page) {
+    expected_results += "p" + std::to_string(page) + "a\r\np" + std::to_string(page) + "b\r\n";
+  }
+  EXPECT_EQ(window.results.Content(), expected_results);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counts, ChinazPageCountTest,
+    ::testing::Values(
+        PageCountRow{"CountThreeFetchesPagesOneToThree", ChinazPager("3"), 3},
+        PageCountRow{"LeadingBlankIsSkipped", ChinazPager(" 3"), 3},
+        PageCountRow{"FullWidthDigitsReadAsDigits", ChinazPager("３"_gbk), 3},
+        PageCountRow{"CountZeroFetchesNoPage", ChinazPager("0"), 0},
+        PageCountRow{"NonNumericCountFetchesNoPage", ChinazPager("many"), 0},
+        PageCountRow{"MissingPagerFetchesNoPage", "<li class=\"c-39\">&nbsp;", 0},
+        PageCountRow{"CapitalisedMarkerIsNoMarker", "<LI class=\"c-39\">&nbsp;共3页，到第"_gbk, 0},
+        PageCountRow{"HugeCountIsCappedAt500Pages", ChinazPager("100000"), kMaxChinazPages}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(KeywordSourcesTest, BaiduMobileAppendsSpanEntriesBeforeRelatedSearchesFoundEarlierInPage) {
+  window.keyword.SetContent("k");
+  const Text related =
+      "相关搜索</span><!----><!----></h3></div>{&quot;text&quot;:&quot;\\u4e00&quot;},"
+      "下一页<i class=\"c-icon icon-nextpage\"";
+  const Text span =
+      "<span style=\"color:undefined;\" data-a-079967ba>\\u4e00</span><!----><!----></a></div>";
+  requests.replies["https://m.baidu.com/s?word=k&from=1020853c&sa=ire_dl_gh_logo_ws"] =
+      related + span;
+
+  RunAll();
+
+  EXPECT_EQ(window.results.Content(), "\\u4e00\r\n" + "一\r\n"_gbk);
+}
+
+TEST_F(KeywordSourcesTest, PacingWaitsAfterEveryChinazAndWordLibraryKeywordOnly) {
+  window.keyword.SetContent("k");
+  requests.replies[Text(kChinaz) + "k"] = ChinazPager("1");
+  requests.replies[Text(kChinaz) + "k/1"] = ChinazKeywords({"c1", "c2"});
+  requests.replies["https://www.5guanjianci.com/ciku/search?word=k"] =
+      "/main/index.html#/trend/w1?words=";
+  requests.replies["http://suggestion.baidu.com/su?wd=k&p=3&cb=window.bdsug.sug"] =
+      "p:true,s:[\"b1\",\"b2\"]";
+
+  RunAll(SourcePacing{});
+  EXPECT_EQ(port.waits, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(50)));
+
+  port.waits.clear();
+  RunAll(SourcePacing{0});
+  EXPECT_TRUE(port.waits.empty());
+}
+
+}  // namespace
+}  // namespace kestrilo
