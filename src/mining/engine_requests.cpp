@@ -6,11 +6,15 @@
 namespace kestrilo {
 
 Text EngineRequests::WebRequest(const Text& address) {
-  return kestrilo::WebRequest(address);
+  WebRequestParams params;
+  params.timeout_seconds = timeout_seconds_;
+  return kestrilo::WebRequest(address, params);
 }
 
 Text EngineRequests::InetRequestText(const Text& address) {
-  return kestrilo::InetRequestText(address);
+  InetRequestParams params;
+  params.timeout_seconds = timeout_seconds_;
+  return kestrilo::InetRequestText(address, params);
 }
 
 }  // namespace kestrilo

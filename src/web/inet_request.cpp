@@ -1,5 +1,7 @@
 #include "web/inet_request.h"
 
+#include <chrono>
+
 #include "platform/http_exchange.h"
 #include "runtime/conversion.h"
 #include "runtime/text_commands.h"
@@ -46,6 +48,10 @@ Bytes InetRequest(const Text& url, InetRequestParams& params) {
   // The platform's defaults: certificates checked, a minute to connect and
   // a minute without a byte before giving up.
   request.verify_certificates = true;
+  if (params.timeout_seconds.value_or(0) > 0) {
+    request.connect_timeout = request.stall_timeout =
+        std::chrono::seconds(*params.timeout_seconds);
+  }
 
   Text headers = params.headers;
   AddInetHeaderDefaults(headers, url, params.cookies);

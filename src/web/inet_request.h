@@ -23,6 +23,9 @@ struct InetRequestParams {
   Bytes post_bytes;         // in/out: filled from post_text when a body goes out
   std::optional<Text> proxy;  // absent: direct; given: "http=" + proxy
   Text response_headers;    // out: raw block, or 5000 spaces when it did not fit
+  // Ours, not the engine's eleven: seconds allowed to connect and of
+  // silence while sending or receiving. Absent: the platform's minute each.
+  std::optional<int> timeout_seconds;
 };
 
 // The reply body (empty when no request could be opened).

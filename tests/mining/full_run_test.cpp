@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <thread>
 #include <tuple>
 
 #include <gmock/gmock.h>
@@ -35,7 +36,7 @@ using testing::RecordingUiPort;
 using testing::TlsIdentity;
 using ::testing::UnorderedElementsAreArray;
 
-enum class Fault { kNone, kRefused, kServerError, kNoMarkers, kGarbage };
+enum class Fault { kNone, kRefused, kServerError, kNoMarkers, kGarbage, kStall };
 
 struct Site {
   const char* host;
@@ -169,6 +170,11 @@ class FullRunTest : public ::testing::Test {
         response.set_content("<html><body>系统维护中，请稍后再试</body></html>",
                              "text/html; charset=utf-8");
         return;
+      case Fault::kStall:
+        // Longer than the engines' time-out below: the reply never comes in time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        response.set_content("late", "text/plain");
+        return;
       case Fault::kGarbage:
         response.set_content(std::string("\x00\xff\xfe\x80p:true,s:[\x81\x00\xc3\x28", 14),
                              "application/octet-stream");
@@ -244,7 +250,7 @@ class FullRunTest : public ::testing::Test {
 
   RecordingUiPort ui_port;
   MemoryMiningWindow window;
-  EngineRequests engines;
+  EngineRequests engines{1};
 };
 
 TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
@@ -263,7 +269,8 @@ TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
 }
 
 std::string FailingSiteName(const std::tuple<int, Fault>& param) {
-  static const char* const kFaultNames[] = {"", "Refused", "ServerError", "NoMarkers", "Garbage"};
+  static const char* const kFaultNames[] = {"",        "Refused", "ServerError",
+                                            "NoMarkers", "Garbage", "Stall"};
   std::string name = Sites()[std::get<0>(param)].host;
   for (char& c : name)
     c = c == '.' ? '_' : c;
@@ -292,7 +299,8 @@ TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
 INSTANTIATE_TEST_SUITE_P(EachSiteInTurn, FailingSiteTest,
                          ::testing::Combine(::testing::Range(0, 6),
                                             ::testing::Values(Fault::kRefused, Fault::kServerError,
-                                                              Fault::kNoMarkers, Fault::kGarbage)),
+                                                              Fault::kNoMarkers, Fault::kGarbage,
+                                                              Fault::kStall)),
                          [](const auto& row) { return FailingSiteName(row.param); });
 
 struct WireRow {
