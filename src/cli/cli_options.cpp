@@ -1,0 +1,143 @@
+#include "cli/cli_options.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace kestrilo {
+namespace {
+
+enum LongOnly { kEncoding = 256, kPace, kTimeout, kConnectTo, kCacert, kVersion };
+
+// A whole number of at least `minimum`, and nothing else.
+bool ParseCount(const char* text, int minimum, int& value) {
+  const char* end = text + std::char_traits<char>::length(text);
+  const auto [rest, error] = std::from_chars(text, end, value);
+  return error == std::errc() && rest == end && text != end && value >= minimum;
+}
+
+std::string Lowered(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: kestrilo-cli [options] SEED...\n"
+         "Mines long-tail keywords for each seed from six sources into one list.\n"
+         "\n"
+         "  -o, --output FILE       write the list to FILE as the window exports it\n"
+         "                          (GBK, CRLF between lines) instead of standard output\n"
+         "      --encoding ENC     gbk (default) or utf-8, for the -o file\n"
+         "  -q, --quiet             no progress on standard error\n"
+         "  -v, --verbose           report every request on standard error\n"
+         "      --pace MS           wait after each chinaz and 5guanjianci keyword (0)\n"
+         "      --timeout SECONDS   give up on a site that is silent this long (default:\n"
+         "                          30 s for two sources, 60 s for the others)\n"
+         "      --connect-to HOST:PORT:ADDR:PORT\n"
+         "                          send HOST:PORT to ADDR:PORT instead (repeatable)\n"
+         "      --cacert FILE       also trust the certificates in FILE (PEM)\n"
+         "  -h, --help              show this text\n"
+         "      --version           show the version\n"
+         "\n"
+         "Exit status: 0 after the runs, 2 for a bad command line or an empty seed,\n"
+         "3 when no request got any reply, 1 when the -o file could not be written.\n";
+}
+
+ParsedCommandLine ParseCommandLine(int argc, char** argv) {
+  static const option kLongOptions[] = {
+      {"output", required_argument, nullptr, 'o'},
+      {"encoding", required_argument, nullptr, kEncoding},
+      {"quiet", no_argument, nullptr, 'q'},
+      {"verbose", no_argument, nullptr, 'v'},
+      {"pace", required_argument, nullptr, kPace},
+      {"timeout", required_argument, nullptr, kTimeout},
+      {"connect-to", required_argument, nullptr, kConnectTo},
+      {"cacert", required_argument, nullptr, kCacert},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, kVersion},
+      {nullptr, 0, nullptr, 0},
+  };
+  CliOptions options;
+  ParsedCommandLine parsed;
+  // getopt keeps its place in globals; start over so that a second parse in
+  // the same process sees the whole line.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int current = optind == 0 ? 1 : optind;
+    const int c = getopt_long(argc, argv, ":o:qvh", kLongOptions, nullptr);
+    if (c == -1) break;
+    const std::string given = current < argc ? argv[current] : "";
+    switch (c) {
+      case 'o':
+        options.output_file = optarg;
+        break;
+      case kEncoding: {
+        const std::string encoding = Lowered(optarg);
+        if (encoding == "utf-8" || encoding == "utf8") {
+          options.utf8_file = true;
+        } else if (encoding == "gbk") {
+          options.utf8_file = false;
+        } else {
+          parsed.error = "unknown encoding '" + std::string(optarg) + "' (gbk or utf-8)";
+          return parsed;
+        }
+        break;
+      }
+      case 'q':
+        options.quiet = true;
+        break;
+      case 'v':
+        options.verbose = true;
+        break;
+      case kPace:
+        if (!ParseCount(optarg, 0, options.pace_ms)) {
+          parsed.error = "--pace wants milliseconds, not '" + std::string(optarg) + "'";
+          return parsed;
+        }
+        break;
+      case kTimeout: {
+        int seconds = 0;
+        if (!ParseCount(optarg, 1, seconds)) {
+          parsed.error = "--timeout wants whole seconds, not '" + std::string(optarg) + "'";
+          return parsed;
+        }
+        options.timeout_seconds = seconds;
+        break;
+      }
+      case kConnectTo:
+        options.connect_to.emplace_back(optarg);
+        break;
+      case kCacert:
+        options.cacert = optarg;
+        break;
+      case 'h':
+        options.help = true;
+        break;
+      case kVersion:
+        options.version = true;
+        break;
+      case ':':
+        parsed.error = "option '" + given + "' needs a value";
+        return parsed;
+      default:
+        parsed.error = "unknown option '" + given + "'";
+        return parsed;
+    }
+  }
+  for (int i = optind; i < argc; ++i)
+    options.seeds.emplace_back(argv[i]);
+  if (options.seeds.empty() && !options.help && !options.version) {
+    parsed.error = "no seed given";
+    return parsed;
+  }
+  parsed.options = std::move(options);
+  return parsed;
+}
+
+}  // namespace kestrilo

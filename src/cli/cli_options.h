@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrilo {
+
+inline constexpr int kExitUsage = 2;
+
+struct CliOptions {
+  std::vector<std::string> seeds;  // UTF-8, as given
+  std::optional<std::string> output_file;
+  bool utf8_file = false;
+  bool quiet = false;
+  bool verbose = false;
+  int pace_ms = 0;
+  std::optional<int> timeout_seconds;  // absent: each engine's own
+  std::vector<std::string> connect_to;
+  std::string cacert;
+  bool help = false;
+  bool version = false;
+};
+
+// Either options to run with, or the reason the command line was refused
+// (printed before the usage text).
+struct ParsedCommandLine {
+  std::optional<CliOptions> options;
+  std::string error;
+};
+
+ParsedCommandLine ParseCommandLine(int argc, char** argv);
+const char* UsageText();
+
+}  // namespace kestrilo

@@ -1,0 +1,3 @@
+#include "cli/cli_run.h"
+
+int main(int argc, char** argv) { return kestrilo::RunCli(argc, argv); }

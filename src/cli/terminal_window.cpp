@@ -1,0 +1,99 @@
+#include "cli/terminal_window.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "runtime/gbk.h"
+
+namespace kestrilo {
+
+void TerminalReport::ClearProgress() {
+  if (!progress_shown_) return;
+  std::fputs("\r\033[K", stream_);
+  progress_shown_ = false;
+}
+
+void TerminalReport::Progress(const std::string& utf8) {
+  if (!progress_) return;
+  ClearProgress();
+  std::fputs(utf8.c_str(), stream_);
+  std::fflush(stream_);
+  progress_shown_ = true;
+}
+
+void TerminalReport::KeepProgress() {
+  if (!progress_shown_) return;
+  std::fputc('\n', stream_);
+  std::fflush(stream_);
+  progress_shown_ = false;
+}
+
+void TerminalReport::Line(const std::string& utf8) {
+  ClearProgress();
+  std::fputs(utf8.c_str(), stream_);
+  std::fputc('\n', stream_);
+  std::fflush(stream_);
+}
+
+void CountingEditBox::SetContent(const Text& text) {
+  MemoryEditBox::SetContent(text);
+  changed_();
+}
+
+void CountingEditBox::InsertAtEnd(const Text& text) {
+  MemoryEditBox::InsertAtEnd(text);
+  changed_();
+}
+
+TerminalWindow::TerminalWindow(TerminalReport& report)
+    : report_(report), results_([this] { ShowProgress(); }) {
+  // The clock part comes first, as in the window, so the run's texts land
+  // in the part it writes to.
+  status_.AddPart({});
+  status_.AddPart({});
+}
+
+int TerminalWindow::KeywordCount() const {
+  const Text list = results_.Content();
+  int count = 0;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find("\r\n", start), list.size());
+    if (end > start) ++count;
+    start = end + 2;
+  }
+  return count;
+}
+
+void TerminalWindow::SetSource(int number, int total, const std::string& name) {
+  source_number_ = number;
+  source_total_ = total;
+  source_name_ = name;
+  ShowProgress();
+}
+
+void TerminalWindow::ShowProgress() {
+  if (source_number_ == 0) return;
+  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": source " +
+                   std::to_string(source_number_) + "/" +
+                   std::to_string(source_total_) + " (" + source_name_ + "), " +
+                   std::to_string(KeywordCount()) + " keywords");
+}
+
+void TerminalWindow::ShowMessage(const Text& text) {
+  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + std::to_string(KeywordCount()) +
+                   " keywords — " + Utf8FromGbk(text));
+  report_.KeepProgress();
+  source_number_ = 0;
+}
+
+MsgBoxButton TerminalUiPort::ShowMessageBox(const MsgBoxRequest& request) {
+  report_.Line(Utf8FromGbk(request.text));
+  return MsgBoxButton::kOk;
+}
+
+void TerminalUiPort::Wait(std::chrono::milliseconds duration) {
+  std::this_thread::sleep_for(duration);
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,96 @@
+#pragma once
+
+// The mining window of the command line: controls in memory, with what a
+// run shows reported on standard error instead.
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "mining/mining_window.h"
+#include "runtime/memory_controls.h"
+#include "runtime/ui_port.h"
+
+namespace kestrilo {
+
+// Writes progress and request reports to one stream. The progress line is
+// redrawn in place, so it is only drawn on a terminal; every other line
+// first wipes it.
+class TerminalReport {
+ public:
+  TerminalReport(std::FILE* stream, bool progress, bool verbose)
+      : stream_(stream), progress_(progress), verbose_(verbose) {}
+
+  bool Verbose() const { return verbose_; }
+  void Progress(const std::string& utf8);
+  // Ends the progress line so that it stays on screen.
+  void KeepProgress();
+  void Line(const std::string& utf8);
+  void Detail(const std::string& utf8) {
+    if (verbose_) Line(utf8);
+  }
+
+ private:
+  void ClearProgress();
+
+  std::FILE* stream_;
+  bool progress_;
+  bool verbose_;
+  bool progress_shown_ = false;
+};
+
+// Reports the keyword count each time the list grows.
+class CountingEditBox : public MemoryEditBox {
+ public:
+  explicit CountingEditBox(std::function<void()> changed) : changed_(std::move(changed)) {}
+  void SetContent(const Text& text) override;
+  void InsertAtEnd(const Text& text) override;
+
+ private:
+  std::function<void()> changed_;
+};
+
+class TerminalWindow : public MiningWindow {
+ public:
+  explicit TerminalWindow(TerminalReport& report);
+
+  EditBox& KeywordBox() override { return keyword_; }
+  EditBox& ResultBox() override { return results_; }
+  ProgressBar& Progress() override { return progress_; }
+  StatusBar& Status() override { return status_; }
+  Button& ExportButton() override { return export_button_; }
+  // The run's closing message ends the seed's progress line.
+  void ShowMessage(const Text& text) override;
+
+  // Set by the sources' wrappers: the 1-based number of the source at work.
+  void SetSource(int number, int total, const std::string& name);
+  int KeywordCount() const;
+
+ private:
+  void ShowProgress();
+
+  TerminalReport& report_;
+  MemoryEditBox keyword_;
+  CountingEditBox results_;
+  MemoryProgressBar progress_{0, 60};
+  MemoryStatusBar status_;
+  MemoryButton export_button_;
+  int source_number_ = 0;
+  int source_total_ = 0;
+  std::string source_name_;
+};
+
+// No events to pump; waits sleep; a message box that some layer below shows
+// goes to the report as a plain line.
+class TerminalUiPort final : public UiPort {
+ public:
+  explicit TerminalUiPort(TerminalReport& report) : report_(report) {}
+  MsgBoxButton ShowMessageBox(const MsgBoxRequest& request) override;
+  void ProcessPendingEvents() override {}
+  void Wait(std::chrono::milliseconds duration) override;
+
+ private:
+  TerminalReport& report_;
+};
+
+}  // namespace kestrilo
