@@ -8,9 +8,9 @@
 // the hash table leaving the cache), where a quadratic one falls by the
 // factor the list grew.
 
-#include <benchmark/benchmark.h>
-
 #include <string>
+
+#include <benchmark/benchmark.h>
 
 #include "runtime/text_commands.h"
 #include "text/remove_duplicates.h"
@@ -39,7 +39,10 @@ void BM_RemoveDuplicates(benchmark::State& state) {
                           static_cast<std::int64_t>(list.size()));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_RemoveDuplicates)->RangeMultiplier(4)->Range(1 << 10, 1 << 20)->Complexity(benchmark::oN);
+BENCHMARK(BM_RemoveDuplicates)
+    ->RangeMultiplier(4)
+    ->Range(1 << 10, 1 << 20)
+    ->Complexity(benchmark::oN);
 
 // A page of some hundreds of kilobytes with a keyword link every ~300 bytes.
 Text KeywordPage() {

@@ -84,8 +84,7 @@ class FuzzInput {
     const unsigned selector = Byte();
     if (selector < sizeof kSpecial / sizeof kSpecial[0]) return kSpecial[selector];
     unsigned char image[sizeof(double)];
-    for (unsigned char& byte : image)
-      byte = static_cast<unsigned char>(Byte());
+    for (unsigned char& byte : image) byte = static_cast<unsigned char>(Byte());
     double value;
     std::memcpy(&value, image, sizeof value);
     return value;

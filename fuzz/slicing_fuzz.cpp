@@ -38,9 +38,7 @@ bool BeginsWithMarker(std::string_view text, std::string_view marker, bool fold)
   return FindText(text, marker, 1, fold) == 1;
 }
 
-Text Unquoted(std::string_view marker) {
-  return ReplaceText(marker, "#\xD2\xFD\xBA\xC5", "\"");
-}
+Text Unquoted(std::string_view marker) { return ReplaceText(marker, "#\xD2\xFD\xBA\xC5", "\""); }
 
 }  // namespace
 

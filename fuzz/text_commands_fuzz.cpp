@@ -30,13 +30,9 @@ std::size_t OffsetIn(std::string_view text, std::string_view part) {
   return static_cast<std::size_t>(part.data() - text.data());
 }
 
-bool IsSpace(std::string_view c) {
-  return c == " " || c == "\xA1\xA1";
-}
+bool IsSpace(std::string_view c) { return c == " " || c == "\xA1\xA1"; }
 
-char Fold(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
+char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 // Whether `sought` matches at the start of `text`, which begins on a
 // character boundary; only letters that are characters of their own fold.
@@ -100,9 +96,7 @@ Text ExpectedReplace(std::string_view text, std::string_view sought, std::string
   return result.append(text.substr(pos));
 }
 
-int Sign(int value) {
-  return (value > 0) - (value < 0);
-}
+int Sign(int value) { return (value > 0) - (value < 0); }
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 #include "cli/cli_options.h"
 
-#include <getopt.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+
+#include <getopt.h>
 
 namespace kestrilo {
 namespace {
@@ -74,9 +74,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     if (c == -1) break;
     const std::string given = current < argc ? argv[current] : "";
     switch (c) {
-      case 'o':
-        options.output_file = optarg;
-        break;
+      case 'o': options.output_file = optarg; break;
       case kEncoding: {
         const std::string encoding = Lowered(optarg);
         if (encoding == "utf-8" || encoding == "utf8") {
@@ -89,12 +87,8 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         }
         break;
       }
-      case 'q':
-        options.quiet = true;
-        break;
-      case 'v':
-        options.verbose = true;
-        break;
+      case 'q': options.quiet = true; break;
+      case 'v': options.verbose = true; break;
       case kPace:
         if (!ParseCount(optarg, 0, options.pace_ms)) {
           parsed.error = "--pace wants milliseconds, not '" + std::string(optarg) + "'";
@@ -110,28 +104,15 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         options.timeout_seconds = seconds;
         break;
       }
-      case kConnectTo:
-        options.connect_to.emplace_back(optarg);
-        break;
-      case kCacert:
-        options.cacert = optarg;
-        break;
-      case 'h':
-        options.help = true;
-        break;
-      case kVersion:
-        options.version = true;
-        break;
-      case ':':
-        parsed.error = "option '" + given + "' needs a value";
-        return parsed;
-      default:
-        parsed.error = "unknown option '" + given + "'";
-        return parsed;
+      case kConnectTo: options.connect_to.emplace_back(optarg); break;
+      case kCacert: options.cacert = optarg; break;
+      case 'h': options.help = true; break;
+      case kVersion: options.version = true; break;
+      case ':': parsed.error = "option '" + given + "' needs a value"; return parsed;
+      default: parsed.error = "unknown option '" + given + "'"; return parsed;
     }
   }
-  for (int i = optind; i < argc; ++i)
-    options.seeds.emplace_back(argv[i]);
+  for (int i = optind; i < argc; ++i) options.seeds.emplace_back(argv[i]);
   if (options.seeds.empty() && !options.help && !options.version) {
     parsed.error = "no seed given";
     return parsed;

@@ -1,11 +1,11 @@
 #include "cli/cli_run.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "cli/cli_options.h"
 #include "cli/reporting_requests.h"
@@ -53,8 +53,8 @@ std::optional<std::vector<Text>> GbkSeeds(const std::vector<std::string>& seeds)
   return converted;
 }
 
-std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources,
-                                        TerminalWindow& window, TerminalReport& report) {
+std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources, TerminalWindow& window,
+                                        TerminalReport& report) {
   const int total = static_cast<int>(sources.size());
   for (int i = 0; i < total; ++i) {
     KeywordSource& source = sources[i];

@@ -74,9 +74,8 @@ void TerminalWindow::SetSource(int number, int total, const std::string& name) {
 
 void TerminalWindow::ShowProgress() {
   if (source_number_ == 0) return;
-  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": source " +
-                   std::to_string(source_number_) + "/" +
-                   std::to_string(source_total_) + " (" + source_name_ + "), " +
+  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": source " + std::to_string(source_number_) +
+                   "/" + std::to_string(source_total_) + " (" + source_name_ + "), " +
                    std::to_string(KeywordCount()) + " keywords");
 }
 

@@ -207,8 +207,7 @@ std::size_t OnHeaderLine(char* data, std::size_t size, std::size_t count, void* 
   const std::size_t length = size * count;
   progress.last_activity = Clock::now();
   std::string_view line(data, length);
-  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-    line.remove_suffix(1);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   HttpResponse& response = *progress.response;
   if (progress.at_block_start) {
     // Lines after a finished block that open no reply are chunked trailers.
@@ -301,10 +300,8 @@ ExchangeStage StageOf(CURLcode code, const Progress& progress) {
     case CURLE_SEND_ERROR:
       return progress.final_headers ? ExchangeStage::kRead : ExchangeStage::kSend;
     case CURLE_GOT_NOTHING:
-    case CURLE_TOO_MANY_REDIRECTS:
-      return ExchangeStage::kReceive;
-    default:
-      return CurrentPhase(progress);
+    case CURLE_TOO_MANY_REDIRECTS: return ExchangeStage::kReceive;
+    default: return CurrentPhase(progress);
   }
 }
 
@@ -320,9 +317,7 @@ HttpResponse Failure(ExchangeStage stage, std::string error, HttpResponse&& so_f
   return response;
 }
 
-bool Injected(ExchangeStage stage) {
-  return t_fault == stage;
-}
+bool Injected(ExchangeStage stage) { return t_fault == stage; }
 
 constexpr const char* kInjected = "failure injected for a test";
 
@@ -539,8 +534,8 @@ HttpResponse PerformExchange(const HttpRequest& request) {
              request.body.empty() ? kNoBody : reinterpret_cast<const char*>(request.body.data()));
   }
   // A GET that carries a body stays a GET on the wire.
-  const bool curl_names_the_verb = request.verb == "HEAD" || request.verb == "POST" ||
-                                   (request.verb == "GET" && !posts);
+  const bool curl_names_the_verb =
+      request.verb == "HEAD" || request.verb == "POST" || (request.verb == "GET" && !posts);
   if (!curl_names_the_verb) {
     setup.Set(CURLOPT_CUSTOMREQUEST, request.verb.c_str());
   }
@@ -590,8 +585,7 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   if (!lines) return Failure(ExchangeStage::kHeaderBlock, "a header line without a name");
   HeaderList headers;
   bool listed = true;
-  for (const std::string& line : *lines)
-    listed = listed && Append(headers, line);
+  for (const std::string& line : *lines) listed = listed && Append(headers, line);
   for (const std::string_view name : kSuppressed) {
     if (!BlockNames(*lines, name)) listed = listed && Append(headers, std::string(name) + ":");
   }
@@ -639,16 +633,10 @@ void SetExtraTrustedCa(std::string pem_path) {
   settings.extra_ca = std::move(pem_path);
 }
 
-void CancelTransfers(bool cancel) {
-  g_cancelled.store(cancel, std::memory_order_release);
-}
+void CancelTransfers(bool cancel) { g_cancelled.store(cancel, std::memory_order_release); }
 
-bool TransfersCancelled() {
-  return g_cancelled.load(std::memory_order_acquire);
-}
+bool TransfersCancelled() { return g_cancelled.load(std::memory_order_acquire); }
 
-void InjectExchangeFault(std::optional<ExchangeStage> stage) {
-  t_fault = stage;
-}
+void InjectExchangeFault(std::optional<ExchangeStage> stage) { t_fault = stage; }
 
 }  // namespace kestrilo

@@ -17,8 +17,8 @@
 namespace kestrilo {
 
 enum class ExchangeStage {
-  kPlatformCheck,   // the HTTP client is usable
-  kAddressSplit,    // the address could be taken apart and put on the wire
+  kPlatformCheck,  // the HTTP client is usable
+  kAddressSplit,   // the address could be taken apart and put on the wire
   kSession,
   kTimeouts,
   kConnection,

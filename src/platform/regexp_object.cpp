@@ -107,8 +107,7 @@ Utf8Text ToUtf8(std::u16string_view utf16, bool with_positions) {
 PCRE2_SIZE NextCharacter(const std::string& bytes, PCRE2_SIZE at) {
   if (bytes[at] == '\r' && at + 1 < bytes.size() && bytes[at + 1] == '\n') return at + 2;
   ++at;
-  while (at < bytes.size() && (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80)
-    ++at;
+  while (at < bytes.size() && (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80) ++at;
   return at;
 }
 

@@ -94,18 +94,10 @@ duk_ret_t CallGlobal(duk_context* ctx, void* udata) {
   for (std::size_t i = 0; i < job->arg_count; ++i) {
     const ScriptArg& arg = job->args[i];
     switch (arg.kind) {
-      case ScriptArg::Kind::kUndefined:
-        duk_push_undefined(ctx);
-        break;
-      case ScriptArg::Kind::kString:
-        duk_push_lstring(ctx, arg.bytes, arg.size);
-        break;
-      case ScriptArg::Kind::kNumber:
-        duk_push_number(ctx, arg.number);
-        break;
-      case ScriptArg::Kind::kBoolean:
-        duk_push_boolean(ctx, arg.boolean ? 1 : 0);
-        break;
+      case ScriptArg::Kind::kUndefined: duk_push_undefined(ctx); break;
+      case ScriptArg::Kind::kString: duk_push_lstring(ctx, arg.bytes, arg.size); break;
+      case ScriptArg::Kind::kNumber: duk_push_number(ctx, arg.number); break;
+      case ScriptArg::Kind::kBoolean: duk_push_boolean(ctx, arg.boolean ? 1 : 0); break;
     }
   }
   duk_call(ctx, static_cast<duk_idx_t>(job->arg_count));
@@ -295,8 +287,7 @@ class ScriptControl final : public DispatchObject {
           out.number = number.r8();
           break;
         }
-        default:
-          return HResult::kTypeMismatch;
+        default: return HResult::kTypeMismatch;
       }
     }
     return Execute(CallGlobal, name, plain, &result);
@@ -326,17 +317,14 @@ class ScriptControl final : public DispatchObject {
   // Only non-throwing reads: the value is a primitive by now.
   Variant TopValue() const {
     switch (duk_get_type(heap_, -1)) {
-      case DUK_TYPE_BOOLEAN:
-        return Variant::Bool(duk_get_boolean(heap_, -1) != 0);
-      case DUK_TYPE_NUMBER:
-        return NumberVariant(duk_get_number(heap_, -1));
+      case DUK_TYPE_BOOLEAN: return Variant::Bool(duk_get_boolean(heap_, -1) != 0);
+      case DUK_TYPE_NUMBER: return NumberVariant(duk_get_number(heap_, -1));
       case DUK_TYPE_STRING: {
         duk_size_t size = 0;
         const char* bytes = duk_get_lstring(heap_, -1, &size);
         return Variant::Bstr(Utf16FromCesu8(std::string_view(bytes, size)));
       }
-      default:
-        return Variant();
+      default: return Variant();
     }
   }
 

@@ -119,9 +119,9 @@ int Call(const ObjectRef& object, std::string_view member_name, Args args, CallK
     }
     Variant value;
     if (!given[i]->ToVariant(value)) return -7;
-    const VarType declared_type = member->variable  ? member->variable_type
-                                  : i < declared    ? member->params[i].type
-                                                    : VarType::kVariant;
+    const VarType declared_type = member->variable ? member->variable_type
+                                  : i < declared   ? member->params[i].type
+                                                   : VarType::kVariant;
     const HResult hr = ChangeType(value, declared_type, values[i]);
     if (!Succeeded(hr)) return CodeFor(hr);
   }
@@ -150,10 +150,14 @@ Variant CallAs(const ObjectRef& object, std::string_view member, Args args, Call
   return code == 0 ? converted : Variant();
 }
 
-Text AsText(const Variant& v) { return v.type() == VarType::kBstr ? GbkFromUtf16(v.bstr()) : Text(); }
+Text AsText(const Variant& v) {
+  return v.type() == VarType::kBstr ? GbkFromUtf16(v.bstr()) : Text();
+}
 double AsNumber(const Variant& v) { return v.type() == VarType::kR8 ? v.r8() : 0.0; }
 bool AsBool(const Variant& v) { return v.type() == VarType::kBool && v.boolean(); }
-ObjectRef AsObject(const Variant& v) { return v.type() == VarType::kDispatch ? v.dispatch() : nullptr; }
+ObjectRef AsObject(const Variant& v) {
+  return v.type() == VarType::kDispatch ? v.dispatch() : nullptr;
+}
 
 }  // namespace
 
@@ -326,7 +330,8 @@ bool VarAssign(Variant& variant, const Arg& value, std::optional<int> index) {
       return false;
     }
   }
-  if (index && (variant.type() == VarType::kArrayOfUI1 || variant.type() == VarType::kArrayOfVariant)) {
+  if (index &&
+      (variant.type() == VarType::kArrayOfUI1 || variant.type() == VarType::kArrayOfVariant)) {
     const int i = *index;
     if (variant.type() == VarType::kArrayOfUI1) {
       Variant element;

@@ -19,9 +19,11 @@ bool SameName(std::string_view a, std::string_view b) {
 TypeInfo::TypeInfo(std::vector<MemberDesc> members) : members_(std::move(members)) {
   int next_id = 1;
   for (std::size_t i = 0; i < members_.size(); ++i) {
-    const auto earlier = std::find_if(members_.begin(), members_.begin() + static_cast<std::ptrdiff_t>(i),
-                                      [&](const MemberDesc& m) { return SameName(m.name, members_[i].name); });
-    members_[i].id = earlier != members_.begin() + static_cast<std::ptrdiff_t>(i) ? earlier->id : next_id++;
+    const auto earlier =
+        std::find_if(members_.begin(), members_.begin() + static_cast<std::ptrdiff_t>(i),
+                     [&](const MemberDesc& m) { return SameName(m.name, members_[i].name); });
+    members_[i].id =
+        earlier != members_.begin() + static_cast<std::ptrdiff_t>(i) ? earlier->id : next_id++;
   }
 }
 
@@ -50,9 +52,7 @@ void DispatchObject::Declare(std::vector<Member> members) {
   type_info_.emplace(std::move(descs));
 }
 
-const TypeInfo* DispatchObject::GetTypeInfo() const {
-  return type_info_ ? &*type_info_ : nullptr;
-}
+const TypeInfo* DispatchObject::GetTypeInfo() const { return type_info_ ? &*type_info_ : nullptr; }
 
 HResult DispatchObject::Invoke(int id, InvokeKind kind, std::span<Variant> args, Variant& result) {
   if (!type_info_) return HResult::kFail;
@@ -105,9 +105,8 @@ DispatchObject::Member DispatchObject::Putter(std::string name, VarType type,
   desc.name = std::move(name);
   desc.kind = InvokeKind::kPropertyPut;
   desc.params = {ParamDesc{type}};
-  return {std::move(desc), [put = std::move(put)](std::span<Variant> args, Variant&) {
-            return put(args[0]);
-          }};
+  return {std::move(desc),
+          [put = std::move(put)](std::span<Variant> args, Variant&) { return put(args[0]); }};
 }
 
 HResult DispatchObject::Raise(std::u16string description) {

@@ -77,24 +77,51 @@ BytesValue BytesGetValue(const Bytes& block, int kind, int* position) {
   std::size_t width = 0;
   BytesValue value;
   switch (kind) {
-    case 1: value = ReadPadded<std::uint8_t>(block, offset); width = 1; break;
-    case 2: value = ReadPadded<std::int16_t>(block, offset); width = 2; break;
-    case 3: value = ReadPadded<std::int32_t>(block, offset); width = 4; break;
-    case 4: value = ReadPadded<std::int64_t>(block, offset); width = 8; break;
-    case 5: value = ReadPadded<float>(block, offset); width = 4; break;
-    case 6: value = ReadPadded<double>(block, offset); width = 8; break;
-    case 7: value = ReadPadded<std::int32_t>(block, offset) != 0; width = 4; break;
-    case 8: value = DateTime{ReadPadded<double>(block, offset)}; width = 8; break;
-    case 9: value = RoutineAddress{ReadPadded<std::uint32_t>(block, offset)}; width = 4; break;
+    case 1:
+      value = ReadPadded<std::uint8_t>(block, offset);
+      width = 1;
+      break;
+    case 2:
+      value = ReadPadded<std::int16_t>(block, offset);
+      width = 2;
+      break;
+    case 3:
+      value = ReadPadded<std::int32_t>(block, offset);
+      width = 4;
+      break;
+    case 4:
+      value = ReadPadded<std::int64_t>(block, offset);
+      width = 8;
+      break;
+    case 5:
+      value = ReadPadded<float>(block, offset);
+      width = 4;
+      break;
+    case 6:
+      value = ReadPadded<double>(block, offset);
+      width = 8;
+      break;
+    case 7:
+      value = ReadPadded<std::int32_t>(block, offset) != 0;
+      width = 4;
+      break;
+    case 8:
+      value = DateTime{ReadPadded<double>(block, offset)};
+      width = 8;
+      break;
+    case 9:
+      value = RoutineAddress{ReadPadded<std::uint32_t>(block, offset)};
+      width = 4;
+      break;
     case 10: {
-      const auto first = block.begin() + static_cast<std::ptrdiff_t>(std::min(offset, block.size()));
+      const auto first =
+          block.begin() + static_cast<std::ptrdiff_t>(std::min(offset, block.size()));
       const auto zero = std::find(first, block.end(), std::uint8_t{0});
       value.emplace<Text>(first, zero);
       width = static_cast<std::size_t>(zero - first) + (zero != block.end() ? 1 : 0);
       break;
     }
-    default:
-      return BytesValueError{"“欲取出数据的类型”参数值无效"_gbk};
+    default: return BytesValueError{"“欲取出数据的类型”参数值无效"_gbk};
   }
   if (position != nullptr) {
     const std::size_t next = offset + width;

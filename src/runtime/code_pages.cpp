@@ -32,8 +32,8 @@ std::string IconvNameForCharset(std::string_view charset) {
   if (name == "unicodefffe" || name == "utf-16be") return "UTF-16BE";
   if (name == "utf8" || name == "utf-8" || name == "unicode-1-1-utf-8") return "UTF-8";
   // A page that says gb2312 is GBK in practice, and GBK is a superset.
-  if (name == "gb2312" || name == "gbk" || name == "x-gbk" || name == "cp936" || name == "gb_2312-80" ||
-      name == "ms936" || name == "windows-936") {
+  if (name == "gb2312" || name == "gbk" || name == "x-gbk" || name == "cp936" ||
+      name == "gb_2312-80" || name == "ms936" || name == "windows-936") {
     return "GBK";
   }
   // Browsers read Latin-1 and ASCII labels as windows-1252.

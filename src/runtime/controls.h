@@ -41,7 +41,7 @@ struct StatusPart {
   Text text{};
   int width = 50;  // pixels; -1 reaches to the right edge
   Text tip{};
-  int icon = -1;   // index into the bar's image list; -1 none
+  int icon = -1;  // index into the bar's image list; -1 none
   StatusPartStyle style = StatusPartStyle::kSunken;
 };
 

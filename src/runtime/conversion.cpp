@@ -79,9 +79,7 @@ unsigned char HalfWidthOf(unsigned char lead, unsigned char trail) {
   return 0;
 }
 
-bool IsCSpace(unsigned char byte) {
-  return byte == ' ' || (byte >= '\t' && byte <= '\r');
-}
+bool IsCSpace(unsigned char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
 Text Format(const char* format, auto value) {
   char buffer[64];
@@ -132,25 +130,21 @@ Text ToText(DateTime value) {
     n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n),
                        "%d\xCA\xB1%d\xB7\xD6", hour, minute);
   } else if (hour != 0) {
-    n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%d\xCA\xB1",
-                       hour);
+    n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%d\xCA\xB1", hour);
   }
   return Text(buffer, static_cast<std::size_t>(n));
 }
 
-std::int32_t ToInt(const char* text) {
-  return text == nullptr ? 0 : ToInt(std::string_view(text));
-}
+std::int32_t ToInt(const char* text) { return text == nullptr ? 0 : ToInt(std::string_view(text)); }
 
 std::int32_t ToInt(std::string_view text) {
   Text half;
   half.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t n = CharLengthAt(text, pos);
-    const unsigned char ascii =
-        n == 2 ? HalfWidthOf(static_cast<unsigned char>(text[pos]),
-                             static_cast<unsigned char>(text[pos + 1]))
-               : 0;
+    const unsigned char ascii = n == 2 ? HalfWidthOf(static_cast<unsigned char>(text[pos]),
+                                                     static_cast<unsigned char>(text[pos + 1]))
+                                       : 0;
     if (ascii != 0) {
       half.push_back(static_cast<char>(ascii));
     } else {
@@ -195,8 +189,7 @@ std::int32_t FloorInt(double value) {
 
 DateTime DateTimeFromParts(int year, int month, int day, int hour, int minute, int second) {
   const std::int64_t days =
-      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
-      kUnixEpochDay;
+      DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kUnixEpochDay;
   const double time = (hour * 3600.0 + minute * 60.0 + second) / kSecondsPerDay;
   // Before day 0 the fraction still counts forward from midnight.
   return {days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time};
@@ -211,7 +204,9 @@ DateTime Now() {
 }
 
 Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
-Bytes ToBytes(const char* text) { return text == nullptr ? Bytes{} : ToBytes(std::string_view(text)); }
+Bytes ToBytes(const char* text) {
+  return text == nullptr ? Bytes{} : ToBytes(std::string_view(text));
+}
 Bytes ToBytes(const Bytes& block) { return block; }
 Bytes ToBytes(std::uint8_t value) { return LittleEndianImage(value); }
 Bytes ToBytes(std::int16_t value) { return LittleEndianImage(value); }

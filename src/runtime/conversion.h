@@ -75,8 +75,7 @@ Bytes ToBytes(DateTime value);
 
 // An array of numbers packs its elements one after another.
 template <typename T>
-  requires std::is_arithmetic_v<T>
-Bytes ToBytes(const std::vector<T>& values) {
+requires std::is_arithmetic_v<T> Bytes ToBytes(const std::vector<T>& values) {
   Bytes result;
   result.reserve(values.size() * sizeof(T));
   for (const T& value : values) {

@@ -1,11 +1,11 @@
 #include "runtime/iconv_convert.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+
+#include <iconv.h>
 
 namespace kestrilo::detail {
 

@@ -22,8 +22,8 @@ enum class MsgBoxButton { kOk, kCancel, kAbort, kRetry, kIgnore, kYes, kNo };
 struct MsgBoxRequest {
   Text text;
   Text title;
-  unsigned style = kMbOk;      // as the caller gave it, plus the modality
-  std::uintptr_t owner = 0;    // 0: no owner window
+  unsigned style = kMbOk;    // as the caller gave it, plus the modality
+  std::uintptr_t owner = 0;  // 0: no owner window
 };
 
 class UiPort {

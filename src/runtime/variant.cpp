@@ -16,7 +16,9 @@ namespace {
 constexpr double kMinDate = -657434.0;
 constexpr double kMaxDate = 2958465.0;
 
-std::u16string Ascii16(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Ascii16(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 // The numeric value of a variant that has one.
 std::optional<double> NumberOf(const Variant& v) {
@@ -90,8 +92,8 @@ HResult ToInteger(double value, Int& out) {
 bool EqualsIgnoringCase(const std::u16string& text, std::string_view ascii) {
   if (text.size() != ascii.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] > 0x7F ||
-        std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(ascii[i]))) {
+    if (text[i] > 0x7F || std::tolower(static_cast<unsigned char>(text[i])) !=
+                              std::tolower(static_cast<unsigned char>(ascii[i]))) {
       return false;
     }
   }
@@ -118,10 +120,19 @@ std::optional<std::u16string> TextOf(const Variant& v) {
 Variant Variant::FromText(std::string_view gbk) { return Bstr(Utf16FromGbk(gbk)); }
 
 VarType Variant::type() const {
-  static constexpr VarType kTypes[] = {
-      VarType::kEmpty, VarType::kI2,       VarType::kI4,    VarType::kR4,  VarType::kR8,
-      VarType::kDate,  VarType::kBstr,     VarType::kDispatch, VarType::kError, VarType::kBool,
-      VarType::kUI1,   VarType::kArrayOfUI1, VarType::kArrayOfVariant};
+  static constexpr VarType kTypes[] = {VarType::kEmpty,
+                                       VarType::kI2,
+                                       VarType::kI4,
+                                       VarType::kR4,
+                                       VarType::kR8,
+                                       VarType::kDate,
+                                       VarType::kBstr,
+                                       VarType::kDispatch,
+                                       VarType::kError,
+                                       VarType::kBool,
+                                       VarType::kUI1,
+                                       VarType::kArrayOfUI1,
+                                       VarType::kArrayOfVariant};
   return kTypes[value_.index()];
 }
 
@@ -135,9 +146,7 @@ HResult ChangeType(const Variant& in, VarType to, Variant& out) {
     return HResult::kOk;
   }
   switch (to) {
-    case VarType::kEmpty:
-      out = Variant();
-      return HResult::kOk;
+    case VarType::kEmpty: out = Variant(); return HResult::kOk;
     case VarType::kBstr: {
       const auto text = TextOf(in);
       if (!text) return HResult::kTypeMismatch;
@@ -160,10 +169,8 @@ HResult ChangeType(const Variant& in, VarType to, Variant& out) {
       out = Variant::Bool(*number != 0.0);
       return HResult::kOk;
     }
-    case VarType::kDispatch:
-      return HResult::kTypeMismatch;
-    default:
-      break;
+    case VarType::kDispatch: return HResult::kTypeMismatch;
+    default: break;
   }
 
   const auto number = in.type() == VarType::kBstr ? ParseNumber(in.bstr()) : NumberOf(in);
@@ -194,15 +201,12 @@ HResult ChangeType(const Variant& in, VarType to, Variant& out) {
       }
       out = Variant::R4(static_cast<float>(value));
       return HResult::kOk;
-    case VarType::kR8:
-      out = Variant::R8(value);
-      return HResult::kOk;
+    case VarType::kR8: out = Variant::R8(value); return HResult::kOk;
     case VarType::kDate:
       if (!(value >= kMinDate && value <= kMaxDate)) return HResult::kOverflow;
       out = Variant::Date(DateTime{value});
       return HResult::kOk;
-    default:
-      return HResult::kTypeMismatch;
+    default: return HResult::kTypeMismatch;
   }
 }
 

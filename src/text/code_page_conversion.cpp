@@ -29,9 +29,7 @@ Text WideToText(const Bytes& wide, std::optional<unsigned> code_page) {
   return WideToMultiByte(units, code_page.value_or(kCodePageAnsi));
 }
 
-Text Utf8ToGbk(const Text& utf8) {
-  return WideToText(TextToWide(utf8), kCodePageGbk);
-}
+Text Utf8ToGbk(const Text& utf8) { return WideToText(TextToWide(utf8), kCodePageGbk); }
 
 std::optional<Text> DecodeWithStream(const Bytes& bytes, std::string_view charset) {
   ObjectRef stream;

@@ -29,8 +29,7 @@ int ByteOffsetOfUnits(std::string_view gbk, int units) {
 
 }  // namespace
 
-RegexObject::RegexObject() : subject_(Variant::I4(0)) {
-}
+RegexObject::RegexObject() : subject_(Variant::I4(0)) {}
 
 bool RegexObject::Create(std::string_view pattern, std::string_view subject,
                          std::optional<bool> case_sensitive, std::optional<bool> multi_line,
@@ -66,9 +65,7 @@ Text RegexObject::ReplaceMatches(std::string_view replacement) const {
   return result;
 }
 
-int RegexObject::MatchCount() const {
-  return static_cast<int>(ObjGetNumber(matches_, "Count"));
-}
+int RegexObject::MatchCount() const { return static_cast<int>(ObjGetNumber(matches_, "Count")); }
 
 int RegexObject::SubMatchCount() const {
   const ObjectRef first = ObjGetObject(matches_, "Item", {0.0});

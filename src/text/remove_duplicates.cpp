@@ -18,7 +18,8 @@ std::vector<std::string_view> CharacterPieces(std::string_view text) {
   pieces.reserve(text.size());
   for (std::size_t pos = 0; pos < text.size();) {
     const auto byte = static_cast<unsigned char>(text[pos]);
-    const bool pair = pos + 1 < text.size() && (byte >= 0x81 || (byte == '\r' && text[pos + 1] == '\n'));
+    const bool pair =
+        pos + 1 < text.size() && (byte >= 0x81 || (byte == '\r' && text[pos + 1] == '\n'));
     const std::size_t n = pair ? 2 : 1;
     pieces.push_back(text.substr(pos, n));
     pos += n;

@@ -24,13 +24,9 @@ Text ScriptObject::Eval(std::string_view expression) {
   return ObjCallText(engine_, "Eval", {Text(expression)});
 }
 
-void ScriptObject::Reset() {
-  ObjCall(engine_, "Reset");
-}
+void ScriptObject::Reset() { ObjCall(engine_, "Reset"); }
 
-Text ScriptObject::LastError() const {
-  return ObjLastError();
-}
+Text ScriptObject::LastError() const { return ObjLastError(); }
 
 Text ScriptObject::Run(std::string_view name, const std::optional<Text>& arg1,
                        const std::optional<Text>& arg2, const std::optional<Text>& arg3,
@@ -42,8 +38,7 @@ Text ScriptObject::Run(std::string_view name, const std::optional<Text>& arg1,
   // automation layer drops trailing absent arguments instead of passing
   // them as omitted.
   std::array<Arg, 6> passed;
-  for (std::size_t i = 0; i < given.size() && given[i]->has_value(); ++i)
-    passed[i] = **given[i];
+  for (std::size_t i = 0; i < given.size() && given[i]->has_value(); ++i) passed[i] = **given[i];
   return ObjCallText(
       engine_, "Run",
       {Text(name), passed[0], passed[1], passed[2], passed[3], passed[4], passed[5]});
@@ -78,8 +73,6 @@ int ScriptObject::SitehWnd(std::optional<int> window) {
   return static_cast<int>(ObjGetNumber(engine_, "SitehWnd"));
 }
 
-void ScriptObject::AddCode(std::string_view code) {
-  ObjCall(engine_, "AddCode", {Text(code)});
-}
+void ScriptObject::AddCode(std::string_view code) { ObjCall(engine_, "AddCode", {Text(code)}); }
 
 }  // namespace kestrilo

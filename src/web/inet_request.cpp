@@ -49,8 +49,7 @@ Bytes InetRequest(const Text& url, InetRequestParams& params) {
   // a minute without a byte before giving up.
   request.verify_certificates = true;
   if (params.timeout_seconds.value_or(0) > 0) {
-    request.connect_timeout = request.stall_timeout =
-        std::chrono::seconds(*params.timeout_seconds);
+    request.connect_timeout = request.stall_timeout = std::chrono::seconds(*params.timeout_seconds);
   }
 
   Text headers = params.headers;
@@ -73,9 +72,9 @@ Bytes InetRequest(const Text& url, InetRequestParams& params) {
   const bool have_headers = response.failed_at != ExchangeStage::kSend &&
                             response.failed_at != ExchangeStage::kReceive &&
                             response.failed_at != ExchangeStage::kHeaderQuery;
-  ReadInetReplyHeaders(have_headers ? std::optional<std::string_view>(response.raw_headers)
-                                    : std::nullopt,
-                       params.response_headers, params.location, params.new_cookies);
+  ReadInetReplyHeaders(
+      have_headers ? std::optional<std::string_view>(response.raw_headers) : std::nullopt,
+      params.response_headers, params.location, params.new_cookies);
   MergeCookies(params.cookies, params.new_cookies);
   return response.body;
 }

@@ -13,16 +13,16 @@ namespace kestrilo {
 // The caller's variables of one exchange: inputs it reads, in/out texts it
 // extends or replaces.
 struct InetRequestParams {
-  int method = 0;           // 1 POST; any other value GET, with a body unless 0
-  Text post_text;           // the body when post_bytes is empty
-  Text cookies;             // in/out: sent as a Cookie line, then merged
-  Text new_cookies;         // out: the reply's cookies, joined by ";"
-  Text headers;             // in/out: the defaults added are written back
-  Text location;            // in/out: the reply's Location, else its header block
+  int method = 0;    // 1 POST; any other value GET, with a body unless 0
+  Text post_text;    // the body when post_bytes is empty
+  Text cookies;      // in/out: sent as a Cookie line, then merged
+  Text new_cookies;  // out: the reply's cookies, joined by ";"
+  Text headers;      // in/out: the defaults added are written back
+  Text location;     // in/out: the reply's Location, else its header block
   bool no_redirect = false;
-  Bytes post_bytes;         // in/out: filled from post_text when a body goes out
+  Bytes post_bytes;           // in/out: filled from post_text when a body goes out
   std::optional<Text> proxy;  // absent: direct; given: "http=" + proxy
-  Text response_headers;    // out: raw block, or 5000 spaces when it did not fit
+  Text response_headers;      // out: raw block, or 5000 spaces when it did not fit
   // Ours, not the engine's eleven: seconds allowed to connect and of
   // silence while sending or receiving. Absent: the platform's minute each.
   std::optional<int> timeout_seconds;

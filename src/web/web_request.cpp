@@ -27,7 +27,8 @@ struct StageFailure {
 
 std::optional<StageFailure> FailureOf(ExchangeStage stage) {
   switch (stage) {
-    case ExchangeStage::kPlatformCheck: return StageFailure{"700 当前系统不支持WinHttp服务!", false};
+    case ExchangeStage::kPlatformCheck:
+      return StageFailure{"700 当前系统不支持WinHttp服务!", false};
     case ExchangeStage::kAddressSplit: return StageFailure{"701 解析URL地址失败!", false};
     case ExchangeStage::kSession: return StageFailure{"702 创建WinHttp会话失败!", false};
     case ExchangeStage::kTimeouts: return StageFailure{"705 设置超时时间失败!", false};
@@ -88,9 +89,9 @@ Text WebRequest(const Text& url, WebRequestParams& params) {
   // certificates are all accepted.
   request.verify_certificates = false;
   request.follow_redirects = !params.no_redirect.value_or(false);
-  request.header_block = BuildRequestHeaders(params.headers.value_or(Text()), method,
-                                             params.cookies, add_default_headers,
-                                             normalize_headers);
+  request.header_block =
+      BuildRequestHeaders(params.headers.value_or(Text()), method, params.cookies,
+                          add_default_headers, normalize_headers);
   const Bytes post_bytes = params.post_bytes.value_or(Bytes());
   request.body = !post_bytes.empty() ? post_bytes : ToBytes(params.post_text.value_or(Text()));
 

@@ -1,11 +1,6 @@
 // kestrilo-cli run as a child process against fake versions of the six
 // sites, served from this test process and reached through --connect-to.
 
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +10,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "runtime/gbk.h"
 
@@ -92,13 +91,11 @@ void Serve(const httplib::Request& request, httplib::Response& response) {
 std::vector<std::string> ExpectedLines() {
   std::istringstream text(Fixture("expected_keywords.txt"));
   std::vector<std::string> lines;
-  for (std::string line; std::getline(text, line);)
-    lines.push_back(line);
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
   return lines;
 }
 
-std::string Joined(const std::vector<std::string>& lines, const std::string& separator,
-                   bool gbk) {
+std::string Joined(const std::vector<std::string>& lines, const std::string& separator, bool gbk) {
   std::string joined;
   for (std::size_t i = 0; i < lines.size(); ++i)
     joined += (i == 0 ? "" : separator) + (gbk ? GbkFromUtf8(lines[i]) : lines[i]);
@@ -143,8 +140,7 @@ class CliTest : public ::testing::Test {
   Outcome Cli(std::vector<std::string> args) const {
     args.insert(args.begin(), KESTRILO_CLI_PATH);
     std::vector<char*> argv;
-    for (std::string& arg : args)
-      argv.push_back(arg.data());
+    for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     const std::string out = PathOf("stdout"), err = PathOf("stderr");
     posix_spawn_file_actions_t actions;
@@ -165,8 +161,9 @@ class CliTest : public ::testing::Test {
     wait4(pid, &status, 0, &usage);
     outcome.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    outcome.cpu_seconds =
+        static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     outcome.out = ReadFile(out);
     outcome.err = ReadFile(err);
@@ -220,19 +217,19 @@ TEST_P(OutputFileTest, FileHoldsTheListWithCrlfBetweenLinesAndNoneAtTheEnd) {
   EXPECT_EQ(ReadFile(PathOf("list.txt")), Joined(ExpectedLines(), "\r\n", GetParam().gbk));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Encodings, OutputFileTest,
-    ::testing::Values(FileRow{"GbkByDefault", {}, true},
-                      FileRow{"Utf8WhenAsked", {"--encoding", "utf-8"}, false},
-                      FileRow{"GbkWhenNamed", {"--encoding", "GBK"}, true}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Encodings, OutputFileTest,
+                         ::testing::Values(FileRow{"GbkByDefault", {}, true},
+                                           FileRow{"Utf8WhenAsked", {"--encoding", "utf-8"}, false},
+                                           FileRow{"GbkWhenNamed", {"--encoding", "GBK"}, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(CliTest, VerboseReportsEachRequestAndEachSourcesLines) {
   const Outcome run = FullRun({"--verbose", "手机"});
 
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("GET http://suggestion.baidu.com/su?wd=手机&p=3&cb=window.bdsug.sug"
-                                 " -> HTTP/1.1 200 OK, "));
+  EXPECT_THAT(run.err,
+              HasSubstr("GET http://suggestion.baidu.com/su?wd=手机&p=3&cb=window.bdsug.sug"
+                        " -> HTTP/1.1 200 OK, "));
   EXPECT_THAT(run.err, HasSubstr("GET https://data.chinaz.com/keyword/allindex/手机/2 -> "
                                  "HTTP/1.1 200 OK, "));
   EXPECT_THAT(run.err, HasSubstr("sogou suggestion: 3 lines appended"));
@@ -255,8 +252,9 @@ TEST_F(CliTest, NoSiteRepliesExitsThreeWithOneLine) {
 
   EXPECT_EQ(run.exit_code, 3);
   EXPECT_THAT(run.err, HasSubstr("no request got any reply"));
-  EXPECT_THAT(run.err, HasSubstr("GET http://suggestion.baidu.com/su?wd=手机&p=3&cb=window.bdsug.sug"
-                                 " -> 7"));
+  EXPECT_THAT(run.err,
+              HasSubstr("GET http://suggestion.baidu.com/su?wd=手机&p=3&cb=window.bdsug.sug"
+                        " -> 7"));
   EXPECT_EQ(ReadFile(PathOf("list.txt")), "kept");
 }
 
@@ -290,7 +288,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"NoSeedPrintsUsage", {}, "usage: kestrilo-cli"},
         RefusalRow{"UnknownOptionPrintsUsage", {"--frobnicate", "手机"}, "usage: kestrilo-cli"},
         RefusalRow{"PaceMustBeMilliseconds", {"--pace", "fast", "手机"}, "usage: kestrilo-cli"},
-        RefusalRow{"TimeoutMustBeWholePositiveSeconds", {"--timeout", "0", "手机"}, "whole seconds"},
+        RefusalRow{
+            "TimeoutMustBeWholePositiveSeconds", {"--timeout", "0", "手机"}, "whole seconds"},
         RefusalRow{"UnknownEncodingIsRefused", {"--encoding", "latin1", "手机"}, "gbk or utf-8"},
         RefusalRow{"OptionWithoutItsValue", {"手机", "-o"}, "needs a value"}),
     [](const auto& row) { return std::string(row.param.name); });

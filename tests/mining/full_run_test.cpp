@@ -179,8 +179,7 @@ class FullRunTest : public ::testing::Test {
         response.set_content(std::string("\x00\xff\xfe\x80p:true,s:[\x81\x00\xc3\x28", 14),
                              "application/octet-stream");
         return;
-      default:
-        break;
+      default: break;
     }
     for (const Site& site : Sites()) {
       if (host != site.host) continue;
@@ -269,11 +268,10 @@ TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
 }
 
 std::string FailingSiteName(const std::tuple<int, Fault>& param) {
-  static const char* const kFaultNames[] = {"",        "Refused", "ServerError",
+  static const char* const kFaultNames[] = {"",          "Refused", "ServerError",
                                             "NoMarkers", "Garbage", "Stall"};
   std::string name = Sites()[std::get<0>(param)].host;
-  for (char& c : name)
-    c = c == '.' ? '_' : c;
+  for (char& c : name) c = c == '.' ? '_' : c;
   return name + "_" + kFaultNames[static_cast<int>(std::get<1>(param))];
 }
 
@@ -286,8 +284,7 @@ TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
   Text others;
   for (int i = 0; i < static_cast<int>(Sites().size()); ++i) {
     if (i == failing) continue;
-    for (const char* line : Sites()[i].lines)
-      others += GbkFromUtf8(line) + "\r\n";
+    for (const char* line : Sites()[i].lines) others += GbkFromUtf8(line) + "\r\n";
   }
 
   Run("手机"_gbk);

@@ -40,14 +40,12 @@ class KeywordSourcesTest : public ::testing::Test {
   void RunAll(const SourcePacing& pacing = {0}) {
     MiningState state;
     SourceContext context(window, requests, state);
-    for (const KeywordSource& source : MakeKeywordSources(pacing))
-      source.step(context);
+    for (const KeywordSource& source : MakeKeywordSources(pacing)) source.step(context);
   }
 
   std::vector<std::pair<bool, Text>> Calls() const {
     std::vector<std::pair<bool, Text>> calls;
-    for (const auto& call : requests.calls)
-      calls.emplace_back(call.web, call.address);
+    for (const auto& call : requests.calls) calls.emplace_back(call.web, call.address);
     return calls;
   }
 

@@ -1,19 +1,20 @@
 #include "mining/mining_run.h"
 
+#include <stdexcept>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "runtime/gbk.h"
+
 #include "support/memory_mining_window.h"
 #include "support/recording_ui_port.h"
 
 namespace kestrilo {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::CannedRequests;
+using ::testing::ElementsAre;
 using testing::MemoryMiningWindow;
 using testing::RecordingUiPort;
 
@@ -73,7 +74,8 @@ TEST_F(MiningRunTest, FullRunAppendsInSourceOrderThenRemovesDuplicates) {
       Appending({"seo tools", "seo"}),
       Appending({"seo", "seo tips"}),
       Appending({"关键词"_gbk}),
-      {"checks", [&](SourceContext& context) {
+      {"checks",
+       [&](SourceContext& context) {
          export_disabled_during_run = !context.Window().ExportButton().IsEnabled();
        }},
       Appending({"seo tools", ""}),
@@ -116,9 +118,13 @@ TEST_F(MiningRunTest, AllSourcesFailingStillCompletesAndDeduplicatesWhatWasThere
   window.results.SetContent("a\r\nb\r\na");
   window.export_button.SetCaption("x");
   std::vector<KeywordSource> sources = {
-      {"empty reply", [](SourceContext& c) { c.Append(c.Requests().WebRequest("http://x/" + c.Seed())); }},
+      {"empty reply",
+       [](SourceContext& c) { c.Append(c.Requests().WebRequest("http://x/" + c.Seed())); }},
       {"throws", [](SourceContext&) { throw std::runtime_error("broken source"); }},
-      Silent(), Silent(), Silent(), Silent(),
+      Silent(),
+      Silent(),
+      Silent(),
+      Silent(),
   };
   MiningRun run(window, requests, sources);
 
@@ -161,13 +167,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LineBoundaryCase{"EmptyBox", "", "new\r\nb"},
                       LineBoundaryCase{"ListWithoutFinalLineEnd", "a\r\nb", "a\r\nb\r\nnew"},
                       LineBoundaryCase{"ListWithFinalLineEnd", "a\r\n", "a\r\nnew\r\nb"},
-                      LineBoundaryCase{"TypedTextEndingInCarriageReturn", "a\r", "a\r\r\nnew\r\nb"}),
+                      LineBoundaryCase{"TypedTextEndingInCarriageReturn", "a\r",
+                                       "a\r\r\nnew\r\nb"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(MiningRunTest, SecondRunWithTheSameSeedMergesIntoOneList) {
   window.keyword.SetContent("k");
-  std::vector<KeywordSource> sources = {Appending({"k1", "k2"}), Appending({"k3"}), Silent(),
-                                        Silent(), Silent(), Silent()};
+  std::vector<KeywordSource> sources = {
+      Appending({"k1", "k2"}), Appending({"k3"}), Silent(), Silent(), Silent(), Silent()};
   MiningRun run(window, requests, sources);
 
   run.Run();
@@ -202,12 +209,10 @@ TEST_F(MiningRunTest, ClickDuringARunIsIgnored) {
 
 TEST_F(MiningRunTest, SeedIsReadAfreshAtEveryUse) {
   window.keyword.SetContent("old");
-  KeywordSource fetching{"fetch", [](SourceContext& c) {
-                           c.Requests().InetRequestText("http://s/?q=" + c.Seed());
-                         }};
-  KeywordSource editing{"user edits", [](SourceContext& c) {
-                          c.Window().KeywordBox().SetContent("new");
-                        }};
+  KeywordSource fetching{
+      "fetch", [](SourceContext& c) { c.Requests().InetRequestText("http://s/?q=" + c.Seed()); }};
+  KeywordSource editing{"user edits",
+                        [](SourceContext& c) { c.Window().KeywordBox().SetContent("new"); }};
   MiningRun run(window, requests, {fetching, editing, fetching, Silent(), Silent(), Silent()});
 
   run.Run();
@@ -225,7 +230,10 @@ TEST_F(MiningRunTest, ClosingTheWindowEndsTheRunAtTheNextStep) {
   MiningRun run(window, requests,
                 {Appending({"a"}),
                  {"close", [&](SourceContext&) { window.closing = true; }},
-                 {"later", [&](SourceContext&) { ++later_steps; }}, Silent(), Silent(), Silent()});
+                 {"later", [&](SourceContext&) { ++later_steps; }},
+                 Silent(),
+                 Silent(),
+                 Silent()});
 
   run.Run();
 
@@ -238,8 +246,16 @@ TEST_F(MiningRunTest, ClosingTheWindowEndsTheRunAtTheNextStep) {
 TEST_F(MiningRunTest, PauseWaitsThroughTheUiPort) {
   window.keyword.SetContent("k");
   MiningRun run(window, requests,
-                {{"pacing", [](SourceContext& c) { c.Pause(50); c.Pause(0); }}, Silent(), Silent(),
-                 Silent(), Silent(), Silent()});
+                {{"pacing",
+                  [](SourceContext& c) {
+                    c.Pause(50);
+                    c.Pause(0);
+                  }},
+                 Silent(),
+                 Silent(),
+                 Silent(),
+                 Silent(),
+                 Silent()});
 
   run.Run();
 

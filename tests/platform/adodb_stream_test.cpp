@@ -15,9 +15,7 @@ namespace {
 
 constexpr int kException = -11;
 
-Bytes BytesOf(std::string_view raw) {
-  return Bytes(raw.begin(), raw.end());
-}
+Bytes BytesOf(std::string_view raw) { return Bytes(raw.begin(), raw.end()); }
 
 class AdodbStreamTest : public ::testing::Test {
  protected:
@@ -60,9 +58,7 @@ struct DecodeRow {
   std::string_view expected_utf8;  // what the GBK result spells
 };
 
-void PrintTo(const DecodeRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const DecodeRow& row, std::ostream* os) { *os << row.name; }
 
 // clang-format off
 constexpr DecodeRow kDecodeRows[] = {

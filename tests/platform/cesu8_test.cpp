@@ -15,9 +15,7 @@ struct DecodeRow {
   std::u16string_view utf16;
 };
 
-void PrintTo(const DecodeRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const DecodeRow& row, std::ostream* os) { *os << row.name; }
 
 // clang-format off
 constexpr DecodeRow kDecodeRows[] = {

@@ -38,9 +38,7 @@ std::string BodyOf(const HttpResponse& response) {
   return {response.body.begin(), response.body.end()};
 }
 
-Bytes BytesOf(std::string_view text) {
-  return {text.begin(), text.end()};
-}
+Bytes BytesOf(std::string_view text) { return {text.begin(), text.end()}; }
 
 // A request for `url` the way the engines make one, with short time-outs.
 HttpRequest RequestFor(const std::string& url) {
@@ -76,9 +74,7 @@ struct AddressRow {
 };
 
 // Rows print as their names, not as bytes, when a check fails.
-void PrintTo(const AddressRow& row, std::ostream* out) {
-  *out << row.name;
-}
+void PrintTo(const AddressRow& row, std::ostream* out) { *out << row.name; }
 
 AddressParts Parts(bool secure, const char* host, int port, const char* path, const char* query) {
   return {secure, host, port, path, query};
@@ -130,9 +126,7 @@ struct InjectedRow {
   bool keeps_headers;
 };
 
-void PrintTo(const InjectedRow& row, std::ostream* out) {
-  *out << row.name;
-}
+void PrintTo(const InjectedRow& row, std::ostream* out) { *out << row.name; }
 
 class InjectedFaultTest : public HttpExchangeTest,
                           public ::testing::WithParamInterface<InjectedRow> {};
@@ -248,9 +242,7 @@ struct BrokenReplyRow {
   const char* body_kept;
 };
 
-void PrintTo(const BrokenReplyRow& row, std::ostream* out) {
-  *out << row.name;
-}
+void PrintTo(const BrokenReplyRow& row, std::ostream* out) { *out << row.name; }
 
 class BrokenReplyTest : public HttpExchangeTest,
                         public ::testing::WithParamInterface<BrokenReplyRow> {};
@@ -272,9 +264,7 @@ TEST_P(BrokenReplyTest, FailsWhereTheReplyBrokeAndKeepsTheBytesRead) {
   }
 }
 
-void HalfABody(RawConnection& c) {
-  c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabcd");
-}
+void HalfABody(RawConnection& c) { c.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabcd"); }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, BrokenReplyTest,
@@ -377,9 +367,7 @@ struct TargetRow {
   const char* request_line_target;
 };
 
-void PrintTo(const TargetRow& row, std::ostream* out) {
-  *out << row.name;
-}
+void PrintTo(const TargetRow& row, std::ostream* out) { *out << row.name; }
 
 class WireTargetTest : public HttpExchangeTest, public ::testing::WithParamInterface<TargetRow> {};
 

@@ -31,9 +31,7 @@ ObjectRef NewRegExp(std::u16string_view pattern, int flags) {
   return re;
 }
 
-std::u16string Ascii16(const std::string& ascii) {
-  return {ascii.begin(), ascii.end()};
-}
+std::u16string Ascii16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
 // "[FirstIndex,Length]Value" for every match, separated by spaces.
 std::u16string DescribeMatches(const ObjectRef& re, std::u16string_view subject) {
@@ -83,9 +81,7 @@ constexpr MatchRow kMatchRows[] = {
 };
 // clang-format on
 
-void PrintTo(const MatchRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const MatchRow& row, std::ostream* os) { *os << row.name; }
 
 class RegExpMatchTest : public ::testing::TestWithParam<MatchRow> {};
 
@@ -123,9 +119,7 @@ constexpr ReplaceRow kReplaceRows[] = {
 };
 // clang-format on
 
-void PrintTo(const ReplaceRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const ReplaceRow& row, std::ostream* os) { *os << row.name; }
 
 class RegExpReplaceTest : public ::testing::TestWithParam<ReplaceRow> {};
 

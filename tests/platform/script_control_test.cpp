@@ -52,9 +52,7 @@ struct ValueRow {
   Variant expected;
 };
 
-void PrintTo(const ValueRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const ValueRow& row, std::ostream* os) { *os << row.name; }
 
 const ValueRow kValueRows[] = {
     {"GivesAnIntegralSumAsI4", "6 * 7", Variant::I4(42)},
@@ -112,9 +110,7 @@ struct FailureRow {
   std::string_view description_part;
 };
 
-void PrintTo(const FailureRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const FailureRow& row, std::ostream* os) { *os << row.name; }
 
 constexpr FailureRow kFailureRows[] = {
     {"RunOfAnUnknownFunctionNamesIt", "", "Run:nowhere", "nowhere"},

@@ -126,8 +126,9 @@ TEST_P(AutomationErrorTest, SetsTheLastErrorAndItsText) {
 INSTANTIATE_TEST_SUITE_P(
     Calls, AutomationErrorTest,
     ::testing::Values(
-        ErrorRow{"EmptyObject", [](const ObjectRef&) { EXPECT_EQ(ObjGetText(nullptr, "Name"), ""); },
-                 -1, "对象为空"},
+        ErrorRow{"EmptyObject",
+                 [](const ObjectRef&) { EXPECT_EQ(ObjGetText(nullptr, "Name"), ""); }, -1,
+                 "对象为空"},
         ErrorRow{"NoDispatch",
                  [](const ObjectRef& p) {
                    static_cast<Probe&>(*p).no_dispatch = true;
@@ -144,23 +145,28 @@ INSTANTIATE_TEST_SUITE_P(
                    static_cast<Probe&>(*p).no_type_info = false;
                  },
                  -4, "指定对象没有类型信息"},
-        ErrorRow{"TooManyArguments", [](const ObjectRef& p) { ObjCall(p, "Twice", {1, 2}); }, -5,
-                 "提供了过多的参数"},
+        ErrorRow{"TooManyArguments",
+                 [](const ObjectRef& p) {
+                   ObjCall(p, "Twice", {1, 2});
+                 },
+                 -5, "提供了过多的参数"},
         ErrorRow{"ByteBlockArgument", [](const ObjectRef& p) { ObjCall(p, "Twice", {Bytes{1}}); },
                  -7, "参数数据类型错误"},
         ErrorRow{"ResultNotAnObject",
-                 [](const ObjectRef& p) { EXPECT_EQ(ObjCallObject(p, "Twice", {2}), nullptr); },
-                 -8, "执行成功，但返回值类型不匹配"},
+                 [](const ObjectRef& p) { EXPECT_EQ(ObjCallObject(p, "Twice", {2}), nullptr); }, -8,
+                 "执行成功，但返回值类型不匹配"},
         ErrorRow{"MissingRequiredArgument", [](const ObjectRef& p) { ObjCall(p, "Twice"); }, -9,
                  "参数数目错误"},
         ErrorRow{"ObjectRaised", [](const ObjectRef& p) { ObjCall(p, "Fail"); }, -11, "发现异常"},
-        ErrorRow{"ArgumentOverflows",
-                 [](const ObjectRef& p) { ObjCall(p, "Twice", {1e12}); }, -14, "溢出"},
+        ErrorRow{"ArgumentOverflows", [](const ObjectRef& p) { ObjCall(p, "Twice", {1e12}); }, -14,
+                 "溢出"},
         ErrorRow{"ArgumentNotANumber", [](const ObjectRef& p) { ObjCall(p, "Twice", {"abc"}); },
                  -16, "类型不匹配"},
         ErrorRow{"RequiredArgumentOmitted",
-                 [](const ObjectRef& p) { ObjCall(p, "Join", {Arg(), "x"}); }, -17,
-                 "必需的参数数据被省略"}),
+                 [](const ObjectRef& p) {
+                   ObjCall(p, "Join", {Arg(), "x"});
+                 },
+                 -17, "必需的参数数据被省略"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(AutomationCallsTest, MiddleArgumentLeftOutArrivesOmittedTrailingOnesAreDropped) {

@@ -18,8 +18,7 @@ namespace {
 
 Bytes Join(std::initializer_list<Bytes> parts) {
   Bytes all;
-  for (const Bytes& part : parts)
-    all.insert(all.end(), part.begin(), part.end());
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 
@@ -74,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         GetValueRow{"ReadPastTheEndIsZero", {1, 2, 3}, 2, 3, Value<2>(std::int16_t{3}), -1},
         GetValueRow{"PositionBeyondTheBlock", {1}, 1, 10, Value<1>(std::uint8_t{0}), -1},
         GetValueRow{"EndMarkReadsNothing", {'a', 0}, 10, -1, Value<10>(Text()), -1},
-        GetValueRow{"NegativePositionReadsFromTheStart", {7, 8}, 1, -3, Value<1>(std::uint8_t{7}), 2}),
+        GetValueRow{
+            "NegativePositionReadsFromTheStart", {7, 8}, 1, -3, Value<1>(std::uint8_t{7}), 2}),
     RowName());
 
 TEST(BytesGetValueTest, RefusesUnknownKinds) {
@@ -82,8 +82,7 @@ TEST(BytesGetValueTest, RefusesUnknownKinds) {
       "\xA1\xB0\xD3\xFB\xC8\xA1\xB3\xF6\xCA\xFD\xBE\xDD\xB5\xC4\xC0\xE0\xD0\xCD\xA1\xB1"
       "\xB2\xCE\xCA\xFD\xD6\xB5\xCE\xDE\xD0\xA7"};
   EXPECT_EQ(std::get<0>(refusal).message, "“欲取出数据的类型”参数值无效"_gbk);
-  for (const int kind : {0, 11, -1})
-    EXPECT_EQ(BytesGetValue({1, 2}, kind), refusal) << kind;
+  for (const int kind : {0, 11, -1}) EXPECT_EQ(BytesGetValue({1, 2}, kind), refusal) << kind;
 }
 
 TEST(ByteSlicingTest, CountsPlainBytes) {

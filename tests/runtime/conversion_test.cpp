@@ -58,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
         DateRow{"ClampedAboveYear9999", DateTime{1e9}, "9999年12月31日23时59分59秒"},
         // The clamp keeps the time of day on the first and the last day.
         DateRow{"LastDayKeepsItsTime", DateTimeFromParts(9999, 12, 31, 16), "9999年12月31日16时"},
-        DateRow{"FirstDayKeepsItsTime", DateTimeFromParts(100, 1, 1, 12, 30), "100年1月1日12时30分"},
+        DateRow{"FirstDayKeepsItsTime", DateTimeFromParts(100, 1, 1, 12, 30),
+                "100年1月1日12时30分"},
         DateRow{"RoundingCarriesIntoLeapDay",
                 DateTime{DateTimeFromParts(2024, 2, 28).days + 86399.6 / 86400}, "2024年2月29日"},
         DateRow{"RoundingCarriesBeforeDayZero", DateTime{-2.99999999}, "1899年12月29日"}),
@@ -82,9 +83,7 @@ struct ToIntRow {
 
 class ToIntTextTest : public ::testing::TestWithParam<ToIntRow> {};
 
-TEST_P(ToIntTextTest, Reads) {
-  EXPECT_EQ(ToInt(GetParam().text), GetParam().expected);
-}
+TEST_P(ToIntTextTest, Reads) { EXPECT_EQ(ToInt(GetParam().text), GetParam().expected); }
 
 constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
@@ -107,9 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ToIntRow{"ClampsFarPastSmallest", "-99999999999999999999999", kIntMin}),
     RowName());
 
-TEST(ToIntTest, FullWidthDigitsFromSourceLiteral) {
-  EXPECT_EQ(ToInt("１２３"_gbk), 123);
-}
+TEST(ToIntTest, FullWidthDigitsFromSourceLiteral) { EXPECT_EQ(ToInt("１２３"_gbk), 123); }
 
 TEST(ToIntTest, NumbersTruncateTowardZeroAndClamp) {
   EXPECT_EQ(ToInt(2.9), 2);

@@ -20,12 +20,8 @@ struct RowName {
 
 // Shows a failing row by its name rather than as a dump of its bytes.
 template <typename Row>
-requires requires(const Row& row) {
-  std::string(row.name);
-}
-void PrintTo(const Row& row, std::ostream* out) {
-  *out << row.name;
-}
+requires requires(const Row& row) { std::string(row.name); }
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 }  // namespace
 }  // namespace kestrilo

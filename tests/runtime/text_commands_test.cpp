@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"BackIgnoreCase", "abcABC", "bc", {}, true, true, 5},
         // The region ends inside a double-byte character: nothing past it is read.
         FindRow{"BackRegionEndingInsideACharacter", "\xD6\xD0z", "z", 2, false, true, -1},
-        FindRow{"BackRegionEndingInsideACharacterFindsEarlier", "z\xD6\xD0z", "z", 3, false, true, 1}),
+        FindRow{"BackRegionEndingInsideACharacterFindsEarlier", "z\xD6\xD0z", "z", 3, false, true,
+                1}),
     RowName());
 
 struct ReplaceRow {

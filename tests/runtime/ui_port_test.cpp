@@ -47,8 +47,7 @@ TEST(MsgBoxTest, NumbersTheButtonThatClosedIt) {
         MsgBoxButton::kIgnore, MsgBoxButton::kYes, MsgBoxButton::kNo}) {
     port.QueueAnswer(button);
   }
-  for (int expected = 0; expected <= 6; ++expected)
-    EXPECT_EQ(MsgBox("?"), expected);
+  for (int expected = 0; expected <= 6; ++expected) EXPECT_EQ(MsgBox("?"), expected);
 }
 
 TEST(PumpingTest, DoEventsAndDelayReachThePort) {

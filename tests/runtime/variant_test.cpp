@@ -1,8 +1,8 @@
 #include "runtime/variant.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 #include "runtime/code_pages.h"
 #include "runtime/gbk.h"
@@ -32,24 +32,37 @@ TEST_P(ChangeTypeTest, Converts) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, ChangeTypeTest,
     ::testing::Values(
-        ChangeRow{"IntToText", Variant::I4(-12), VarType::kBstr, HResult::kOk, Variant::Bstr(u"-12")},
-        ChangeRow{"DoubleToTextIsShortest", Variant::R8(0.1), VarType::kBstr, HResult::kOk, Variant::Bstr(u"0.1")},
-        ChangeRow{"BoolToText", Variant::Bool(false), VarType::kBstr, HResult::kOk, Variant::Bstr(u"False")},
+        ChangeRow{"IntToText", Variant::I4(-12), VarType::kBstr, HResult::kOk,
+                  Variant::Bstr(u"-12")},
+        ChangeRow{"DoubleToTextIsShortest", Variant::R8(0.1), VarType::kBstr, HResult::kOk,
+                  Variant::Bstr(u"0.1")},
+        ChangeRow{"BoolToText", Variant::Bool(false), VarType::kBstr, HResult::kOk,
+                  Variant::Bstr(u"False")},
         ChangeRow{"EmptyToText", Variant(), VarType::kBstr, HResult::kOk, Variant::Bstr(u"")},
         ChangeRow{"TextToInt", Variant::Bstr(u" 42 "), VarType::kI4, HResult::kOk, Variant::I4(42)},
-        ChangeRow{"HexTextToInt", Variant::Bstr(u"&H1F"), VarType::kI4, HResult::kOk, Variant::I4(31)},
-        ChangeRow{"WordToIntFails", Variant::Bstr(u"4x"), VarType::kI4, HResult::kTypeMismatch, Variant()},
-        ChangeRow{"EmptyTextToIntFails", Variant::Bstr(u""), VarType::kI4, HResult::kTypeMismatch, Variant()},
+        ChangeRow{"HexTextToInt", Variant::Bstr(u"&H1F"), VarType::kI4, HResult::kOk,
+                  Variant::I4(31)},
+        ChangeRow{"WordToIntFails", Variant::Bstr(u"4x"), VarType::kI4, HResult::kTypeMismatch,
+                  Variant()},
+        ChangeRow{"EmptyTextToIntFails", Variant::Bstr(u""), VarType::kI4, HResult::kTypeMismatch,
+                  Variant()},
         ChangeRow{"HalfRoundsToEven", Variant::R8(2.5), VarType::kI4, HResult::kOk, Variant::I4(2)},
-        ChangeRow{"OtherHalfRoundsToEven", Variant::R8(3.5), VarType::kI4, HResult::kOk, Variant::I4(4)},
+        ChangeRow{"OtherHalfRoundsToEven", Variant::R8(3.5), VarType::kI4, HResult::kOk,
+                  Variant::I4(4)},
         ChangeRow{"IntOverflow", Variant::R8(3e9), VarType::kI4, HResult::kOverflow, Variant()},
         ChangeRow{"ByteOverflow", Variant::I4(256), VarType::kUI1, HResult::kOverflow, Variant()},
-        ChangeRow{"TrueIsMinusOne", Variant::Bool(true), VarType::kI2, HResult::kOk, Variant::I2(-1)},
-        ChangeRow{"TextTrueToBool", Variant::Bstr(u"TRUE"), VarType::kBool, HResult::kOk, Variant::Bool(true)},
-        ChangeRow{"NumberTextToBool", Variant::Bstr(u"0"), VarType::kBool, HResult::kOk, Variant::Bool(false)},
-        ChangeRow{"ErrorToTextFails", Variant::Omitted(), VarType::kBstr, HResult::kTypeMismatch, Variant()},
-        ChangeRow{"NumberToObjectFails", Variant::I4(1), VarType::kDispatch, HResult::kTypeMismatch, Variant()},
-        ChangeRow{"DateOutOfRange", Variant::R8(1e7), VarType::kDate, HResult::kOverflow, Variant()},
+        ChangeRow{"TrueIsMinusOne", Variant::Bool(true), VarType::kI2, HResult::kOk,
+                  Variant::I2(-1)},
+        ChangeRow{"TextTrueToBool", Variant::Bstr(u"TRUE"), VarType::kBool, HResult::kOk,
+                  Variant::Bool(true)},
+        ChangeRow{"NumberTextToBool", Variant::Bstr(u"0"), VarType::kBool, HResult::kOk,
+                  Variant::Bool(false)},
+        ChangeRow{"ErrorToTextFails", Variant::Omitted(), VarType::kBstr, HResult::kTypeMismatch,
+                  Variant()},
+        ChangeRow{"NumberToObjectFails", Variant::I4(1), VarType::kDispatch, HResult::kTypeMismatch,
+                  Variant()},
+        ChangeRow{"DateOutOfRange", Variant::R8(1e7), VarType::kDate, HResult::kOverflow,
+                  Variant()},
         ChangeRow{"AnyToVariantCopies", Variant::ByteArray({1}), VarType::kVariant, HResult::kOk,
                   Variant::ByteArray({1})}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -78,11 +91,17 @@ TEST_P(CodePageTest, DecodesUpToTheFirstZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, CodePageTest,
-    ::testing::Values(CodePageRow{"Utf8", "\xE4\xB8\xAD" "a", kCodePageUtf8, u"中a"},
+    ::testing::Values(CodePageRow{"Utf8",
+                                  "\xE4\xB8\xAD"
+                                  "a",
+                                  kCodePageUtf8, u"中a"},
                       CodePageRow{"GbkByNumber", "\xD6\xD0", kCodePageGbk, u"中"},
                       CodePageRow{"AnsiIsGbk", "\xD6\xD0", kCodePageAnsi, u"中"},
                       CodePageRow{"StopsAtZero", std::string("ab\0cd", 5), kCodePageUtf8, u"ab"},
-                      CodePageRow{"BadUtf8KeepsWhatFollows", "\xE4\xB8" "ab", kCodePageUtf8, u"?ab"}),
+                      CodePageRow{"BadUtf8KeepsWhatFollows",
+                                  "\xE4\xB8"
+                                  "ab",
+                                  kCodePageUtf8, u"?ab"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CodePageTest, EncodesWithQuestionMarksForMissingCharacters) {

@@ -34,8 +34,7 @@ LoopbackServer::LoopbackServer(const Endpoints& endpoints, std::optional<TlsIden
   thread_ = std::thread([this] { server_->listen_after_bind(); });
   // stop() is a no-op until the accept loop runs, so a quick destruction
   // must not overtake it.
-  while (!server_->is_running())
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  while (!server_->is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 LoopbackServer::~LoopbackServer() {

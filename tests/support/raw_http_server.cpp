@@ -72,8 +72,7 @@ void RawConnection::Reset() {
 RawHttpServer::RawHttpServer(std::string canned_reply)
     : RawHttpServer([reply = std::move(canned_reply)](RawConnection& connection) {
         connection.Send(reply);
-      }) {
-}
+      }) {}
 
 RawHttpServer::RawHttpServer(Handler handler) : handler_(std::move(handler)) {
   listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -94,25 +93,19 @@ RawHttpServer::~RawHttpServer() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
     // Wakes workers blocked in recv or send; they close their own sockets.
-    for (const int socket : open_sockets_)
-      shutdown(socket, SHUT_RDWR);
+    for (const int socket : open_sockets_) shutdown(socket, SHUT_RDWR);
   }
   stopped_.notify_all();
   // On Linux this wakes the accept call below.
   shutdown(listener_, SHUT_RDWR);
   acceptor_.join();
   close(listener_);
-  for (std::thread& worker : workers_)
-    worker.join();
+  for (std::thread& worker : workers_) worker.join();
 }
 
-std::string RawHttpServer::Origin() const {
-  return "http://" + Address();
-}
+std::string RawHttpServer::Origin() const { return "http://" + Address(); }
 
-std::string RawHttpServer::Address() const {
-  return "127.0.0.1:" + std::to_string(port_);
-}
+std::string RawHttpServer::Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
 std::vector<std::string> RawHttpServer::Requests() const {
   const std::lock_guard lock(mutex_);

@@ -12,9 +12,7 @@
 namespace kestrilo {
 namespace {
 
-Bytes BytesOf(std::string_view raw) {
-  return Bytes(raw.begin(), raw.end());
-}
+Bytes BytesOf(std::string_view raw) { return Bytes(raw.begin(), raw.end()); }
 
 struct Utf8Row {
   std::string_view name;
@@ -22,9 +20,7 @@ struct Utf8Row {
   std::string_view gbk;
 };
 
-void PrintTo(const Utf8Row& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const Utf8Row& row, std::ostream* os) { *os << row.name; }
 
 // clang-format off
 constexpr Utf8Row kUtf8Rows[] = {

@@ -46,9 +46,7 @@ constexpr BetweenRow kBetweenRows[] = {
 // clang-format on
 
 // Names the row in test output instead of dumping its bytes.
-void PrintTo(const BetweenRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const BetweenRow& row, std::ostream* os) { *os << row.name; }
 
 class TextBetweenTest : public ::testing::TestWithParam<BetweenRow> {};
 
@@ -118,9 +116,7 @@ constexpr SideRow kSideRows[] = {
 };
 // clang-format on
 
-void PrintTo(const SideRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const SideRow& row, std::ostream* os) { *os << row.name; }
 
 class SideOfMarkerTest : public ::testing::TestWithParam<SideRow> {};
 

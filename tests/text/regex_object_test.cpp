@@ -75,9 +75,7 @@ constexpr CharsetRow kCharsetRows[] = {
 };
 // clang-format on
 
-void PrintTo(const CharsetRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const CharsetRow& row, std::ostream* os) { *os << row.name; }
 
 class CharsetPatternTest : public RegexObjectTest,
                            public ::testing::WithParamInterface<CharsetRow> {};

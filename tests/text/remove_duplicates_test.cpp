@@ -49,9 +49,7 @@ constexpr Row kRows[] = {
 // clang-format on
 
 // Names the row in test output instead of dumping its bytes.
-void PrintTo(const Row& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class RemoveDuplicatesTest : public ::testing::TestWithParam<Row> {};
 

@@ -39,9 +39,7 @@ struct RunRow {
   std::string_view expected;
 };
 
-void PrintTo(const RunRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const RunRow& row, std::ostream* os) { *os << row.name; }
 
 const RunRow kRunRows[] = {
     {"PassesNothingWhenNoArgumentIsGiven", {}, "0:"},

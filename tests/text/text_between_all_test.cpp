@@ -61,9 +61,7 @@ const Row kRows[] = {
 // clang-format on
 
 // Names the row in test output instead of dumping its bytes.
-void PrintTo(const Row& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class TextBetweenAllTest : public ::testing::TestWithParam<Row> {};
 

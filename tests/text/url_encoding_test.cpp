@@ -30,9 +30,7 @@ struct EncodeRow {
   std::string_view expected;
 };
 
-void PrintTo(const EncodeRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const EncodeRow& row, std::ostream* os) { *os << row.name; }
 
 // clang-format off
 constexpr EncodeRow kEncodeRows[] = {
@@ -60,9 +58,7 @@ struct UnescapeRow {
   std::string_view expected;
 };
 
-void PrintTo(const UnescapeRow& row, std::ostream* os) {
-  *os << row.name;
-}
+void PrintTo(const UnescapeRow& row, std::ostream* os) { *os << row.name; }
 
 // clang-format off
 constexpr UnescapeRow kUnescapeRows[] = {
@@ -89,9 +85,7 @@ TEST_P(UnescapeUnicodeTest, Decodes) {
 INSTANTIATE_TEST_SUITE_P(Rows, UnescapeUnicodeTest, ::testing::ValuesIn(kUnescapeRows),
                          [](const auto& row) { return std::string(row.param.name); });
 
-Bytes BytesOf(std::string_view raw) {
-  return Bytes(raw.begin(), raw.end());
-}
+Bytes BytesOf(std::string_view raw) { return Bytes(raw.begin(), raw.end()); }
 
 TEST_F(UrlEncodingTest, ATextEndingInASingleBackslashComesBackAsItsEscapedBytesReadAsUtf16) {
   const Text plain = UnicodeBytesToText(BytesOf("abc\\"));

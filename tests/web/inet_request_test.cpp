@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/http_exchange.h"
+
 #include "support/loopback_server.h"
 #include "support/raw_http_server.h"
 #include "support/test_certificates.h"
@@ -103,7 +104,9 @@ TEST_F(InetRequestTest, HeaderBlockPastTheBufferLeavesSpacesAndNoCookies) {
 TEST_F(InetRequestTest, CertificatesAreCheckedUnlessTheirCaIsTrusted) {
   LoopbackServer server(
       [](httplib::Server& s) {
-        s.Get("/", [](const httplib::Request&, httplib::Response& r) { r.set_content("tls", "text/plain"); });
+        s.Get("/", [](const httplib::Request&, httplib::Response& r) {
+          r.set_content("tls", "text/plain");
+        });
       },
       TlsIdentity::kCaSigned);
   EXPECT_EQ(InetRequestText(server.Origin() + "/"), "");

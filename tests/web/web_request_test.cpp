@@ -5,6 +5,7 @@
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
+
 #include "support/loopback_server.h"
 #include "support/raw_http_server.h"
 #include "support/recording_ui_port.h"
@@ -56,7 +57,8 @@ TEST_P(WebRequestFailureTest, LeavesItsNumberedTextAndAnEmptyResult) {
 INSTANTIATE_TEST_SUITE_P(
     Stages, WebRequestFailureTest,
     ::testing::Values(
-        FailureRow{"PlatformCheck", ExchangeStage::kPlatformCheck, "700 当前系统不支持WinHttp服务!", false},
+        FailureRow{"PlatformCheck", ExchangeStage::kPlatformCheck, "700 当前系统不支持WinHttp服务!",
+                   false},
         FailureRow{"Session", ExchangeStage::kSession, "702 创建WinHttp会话失败!", true},
         FailureRow{"Timeouts", ExchangeStage::kTimeouts, "705 设置超时时间失败!", true},
         FailureRow{"Connection", ExchangeStage::kConnection, "703 创建WinHttp连接失败!", true},
@@ -138,7 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
     Addresses, WebRequestTargetTest,
     ::testing::Values(TargetRow{"NoPathIsTheRoot", "", {}, "GET / HTTP/1.1"},
                       TargetRow{"QueryWithoutPathIsNotSent", "?q=1", {}, "GET / HTTP/1.1"},
-                      TargetRow{"GbkBytesArePercentEncoded", "/s?word=\xD6\xD0", {},
+                      TargetRow{"GbkBytesArePercentEncoded",
+                                "/s?word=\xD6\xD0",
+                                {},
                                 "GET /s?word=%D6%D0 HTTP/1.1"},
                       TargetRow{"UnknownMethodIsGet", "/", 9, "GET / HTTP/1.1"},
                       TargetRow{"NegativeMethodIsGet", "/", -1, "GET / HTTP/1.1"},
@@ -181,9 +185,13 @@ TEST_F(WebRequestTest, DeclaredCharsetIsDecodedIntoGbk) {
 }
 
 TEST_F(WebRequestTest, SelfSignedCertificateIsAccepted) {
-  LoopbackServer server([](httplib::Server& s) {
-    s.Get("/", [](const httplib::Request&, httplib::Response& r) { r.set_content("secure", "text/plain"); });
-  }, TlsIdentity::kSelfSigned);
+  LoopbackServer server(
+      [](httplib::Server& s) {
+        s.Get("/", [](const httplib::Request&, httplib::Response& r) {
+          r.set_content("secure", "text/plain");
+        });
+      },
+      TlsIdentity::kSelfSigned);
   EXPECT_EQ(WebRequest(server.Origin() + "/"), "secure");
 }
 
