@@ -53,6 +53,19 @@ class StatusBar {
   virtual void SetPartText(int index, const Text& text) = 0;
 };
 
+// A save or open dialog as the program drives it: its settings live with
+// the control, the program only shows it and reads the chosen name.
+class FileDialog {
+ public:
+  virtual ~FileDialog() = default;
+  // True when the user confirmed a file name.
+  virtual bool Show() = 0;
+  // The last confirmed name (GBK, full path); empty before the first.
+  virtual Text FileName() const = 0;
+};
+
+inline bool FileDialogShow(FileDialog& dialog) { return dialog.Show(); }
+
 // Appends each text in turn at the end of the box's content.
 template <typename... Texts>
 void EditAppend(EditBox& box, const Texts&... texts) {

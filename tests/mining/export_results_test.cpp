@@ -1,0 +1,125 @@
+#include "mining/export_results.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "runtime/gbk.h"
+
+#include "support/memory_mining_window.h"
+#include "support/recording_ui_port.h"
+
+namespace kestrilo {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using testing::MemoryMiningWindow;
+using testing::RecordingUiPort;
+
+// The dialog as the user answers it; it counts how often it was shown.
+class ScriptedDialog : public FileDialog {
+ public:
+  bool Show() override {
+    ++shown;
+    if (answer) name = *answer;
+    return answer.has_value();
+  }
+  Text FileName() const override { return name; }
+
+  std::optional<Text> answer;  // absent: the user cancels
+  Text name;
+  int shown = 0;
+};
+
+std::string FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class ExportResultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("kestrilo-export-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    window.keyword.SetContent("鲜花"_gbk);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  std::vector<Text> StatusTexts() const {
+    std::vector<Text> texts;
+    for (const auto& write : window.status.history) texts.push_back(write.text);
+    return texts;
+  }
+  std::vector<Text> Messages() const {
+    std::vector<Text> texts;
+    for (const auto& message : window.messages) texts.push_back(message.text);
+    return texts;
+  }
+
+  fs::path folder;
+  RecordingUiPort port;
+  MemoryMiningWindow window;
+  ScriptedDialog dialog;
+};
+
+TEST_F(ExportResultsTest, EmptyListSaysSoWithoutADialog) {
+  ExportResults(window, dialog);
+  EXPECT_EQ(dialog.shown, 0);
+  EXPECT_THAT(Messages(), ElementsAre("数据为空"_gbk));
+  EXPECT_TRUE(window.status.history.empty());
+}
+
+TEST_F(ExportResultsTest, WritesTheBoxBytesAndReportsThenWaitsAndResetsTheStatus) {
+  const Text list = "鲜花快递\r\n鲜花图片\r\n鲜花店"_gbk;
+  window.results.SetContent(list);
+  const fs::path file = folder / "list.txt";
+  std::ofstream(file) << "an older and much longer content that must go entirely";
+  dialog.answer = file.string();
+
+  ExportResults(window, dialog);
+
+  EXPECT_EQ(FileBytes(file), list);  // GBK, no line end added
+  EXPECT_THAT(Messages(), ElementsAre("保存成功！"_gbk));
+  EXPECT_EQ(window.messages[0].status, "关键词： 鲜花导出成功！"_gbk);
+  EXPECT_THAT(port.waits, ElementsAre(std::chrono::milliseconds(2000)));
+  EXPECT_THAT(StatusTexts(), ElementsAre("关键词： 鲜花导出成功！"_gbk, "等待操作中..."_gbk));
+}
+
+struct FailureRow {
+  const char* name;
+  bool cancel;
+  const char* file;  // inside the test folder
+};
+
+class ExportFailureTest : public ExportResultsTest,
+                          public ::testing::WithParamInterface<FailureRow> {};
+
+TEST_P(ExportFailureTest, ShowsTheFailureTextsAndWritesNothing) {
+  window.results.SetContent("甲\r\n乙"_gbk);
+  // The keyword box may have changed since the run: its text now is used.
+  window.keyword.SetContent("新词"_gbk);
+  const fs::path earlier = folder / "earlier.txt";
+  dialog.name = earlier.string();
+  if (!GetParam().cancel) dialog.answer = (folder / GetParam().file).string();
+
+  ExportResults(window, dialog);
+
+  EXPECT_FALSE(fs::exists(earlier));
+  EXPECT_THAT(Messages(), ElementsAre("保存失败！"_gbk));
+  EXPECT_THAT(StatusTexts(), ElementsAre("关键词： 新词导出失败！"_gbk));
+  EXPECT_TRUE(port.waits.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ExportFailureTest,
+                         ::testing::Values(FailureRow{"CancelledDialog", true, ""},
+                                           FailureRow{"FolderGone", false, "gone/list.txt"},
+                                           FailureRow{"NameIsAFolder", false, ""}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace kestrilo
