@@ -17,6 +17,7 @@
 
 #include "runtime/gbk.h"
 
+#include "support/fake_sites.h"
 #include "support/loopback_server.h"
 #include "support/test_certificates.h"
 
@@ -25,74 +26,17 @@ extern char** environ;
 namespace kestrilo {
 namespace {
 
+using testing::ExpectedSiteKeywords;
+using testing::FakeSiteList;
+using testing::FakeSites;
 using ::testing::HasSubstr;
 using testing::LoopbackServer;
-using testing::TlsIdentity;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();
-}
-
-std::string Fixture(const std::string& name) {
-  const char* root = std::getenv("KESTRILO_FIXTURES");
-  return ReadFile(std::string(root ? root : "tests/fixtures") + "/sites/" + name);
-}
-
-struct Site {
-  const char* host;
-  bool secure;
-  const char* content_type;
-};
-
-const Site kSites[] = {
-    {"suggestion.baidu.com", false, "text/javascript; charset=gbk"},
-    {"w.sugg.sogou.com", false, "text/javascript; charset=gbk"},
-    {"data.chinaz.com", true, "text/html"},
-    {"www.5guanjianci.com", true, "text/html; charset=utf-8"},
-    {"suggest.taobao.com", true, "application/javascript; charset=utf-8"},
-    {"m.baidu.com", true, "text/html; charset=utf-8"},
-};
-
-// Which fixture answers `target` at `host`; chinaz numbers its pages.
-std::string FixtureFor(const std::string& host, const std::string& target) {
-  if (host == "suggestion.baidu.com") return "baidu_suggest.js";
-  if (host == "w.sugg.sogou.com") return "sogou_suggest.js";
-  if (host == "www.5guanjianci.com") return "5guanjianci.html";
-  if (host == "suggest.taobao.com") return "taobao_suggest.js";
-  if (host == "m.baidu.com") return "baidu_mobile.html";
-  const std::string prefix = "/keyword/allindex/";
-  if (target.rfind(prefix, 0) != 0) return "";
-  const std::string rest = target.substr(prefix.size());
-  const std::size_t slash = rest.rfind('/');
-  return slash == std::string::npos ? "chinaz_index.html"
-                                    : "chinaz_page_" + rest.substr(slash + 1) + ".html";
-}
-
-void Serve(const httplib::Request& request, httplib::Response& response) {
-  const std::string host = request.get_header_value("Host");
-  for (const Site& site : kSites) {
-    if (host != site.host) continue;
-    const std::string name = FixtureFor(host, request.target);
-    const std::string body = name.empty() ? "" : Fixture(name);
-    if (body.empty()) {
-      response.status = 404;
-    } else {
-      response.set_content(body, site.content_type);
-    }
-    return;
-  }
-  response.status = 421;
-}
-
-// The expected list, one line per keyword.
-std::vector<std::string> ExpectedLines() {
-  std::istringstream text(Fixture("expected_keywords.txt"));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(text, line);) lines.push_back(line);
-  return lines;
 }
 
 std::string Joined(const std::vector<std::string>& lines, const std::string& separator, bool gbk) {
@@ -125,15 +69,16 @@ class CliTest : public ::testing::Test {
   // The routing and trust options that send every site to the fake ones.
   std::vector<std::string> Routed(bool refused = false) const {
     std::vector<std::string> args;
-    for (const Site& site : kSites) {
-      const int port = site.secure ? 443 : 80;
+    const std::vector<std::string> routes = sites_.Routes();
+    for (std::size_t i = 0; i < routes.size(); ++i) {
+      const testing::FakeSite& site = FakeSiteList()[i];
       args.push_back("--connect-to");
-      args.push_back(refused ? std::string(site.host) + ":" + std::to_string(port) +
+      args.push_back(refused ? std::string(site.host) + ":" + (site.secure ? "443" : "80") +
                                    ":127.0.0.1:" + std::to_string(closed_port_)
-                             : (site.secure ? secure_ : plain_).RouteFrom(site.host, port));
+                             : routes[i]);
     }
     args.push_back("--cacert");
-    args.push_back(testing::GetTestCertificates().ca_pem);
+    args.push_back(sites_.CaFile());
     return args;
   }
 
@@ -177,8 +122,7 @@ class CliTest : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
-  LoopbackServer plain_{[](httplib::Server& s) { s.Get(".*", Serve); }};
-  LoopbackServer secure_{[](httplib::Server& s) { s.Get(".*", Serve); }, TlsIdentity::kCaSigned};
+  FakeSites sites_;
   // A port nothing listens on any more: connections to it are refused.
   int closed_port_ = LoopbackServer([](httplib::Server&) {}).port();
 };
@@ -187,14 +131,14 @@ TEST_F(CliTest, FullRunPrintsTheListAsUtf8LinesOnStdout) {
   const Outcome run = FullRun({"--pace", "0", "手机"});
 
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, Joined(ExpectedLines(), "\n", false) + "\n");
+  EXPECT_EQ(run.out, Joined(ExpectedSiteKeywords(), "\n", false) + "\n");
 }
 
 TEST_F(CliTest, SecondSeedAddsToTheListWhichStaysDeduplicated) {
   const Outcome run = FullRun({"手机", "phone"});
 
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, Joined(ExpectedLines(), "\n", false) + "\n");
+  EXPECT_EQ(run.out, Joined(ExpectedSiteKeywords(), "\n", false) + "\n");
 }
 
 struct FileRow {
@@ -214,7 +158,7 @@ TEST_P(OutputFileTest, FileHoldsTheListWithCrlfBetweenLinesAndNoneAtTheEnd) {
 
   EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(ReadFile(PathOf("list.txt")), Joined(ExpectedLines(), "\r\n", GetParam().gbk));
+  EXPECT_EQ(ReadFile(PathOf("list.txt")), Joined(ExpectedSiteKeywords(), "\r\n", GetParam().gbk));
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, OutputFileTest,
