@@ -1,0 +1,35 @@
+// Kestrilo's desktop program.
+
+#include <QApplication>
+#include <QFont>
+#include <QIcon>
+
+#include <unistd.h>
+
+#include "app/app_resources.h"
+#include "app/main_window.h"
+#include "app/program_start.h"
+#include "app/qt_ui_port.h"
+#include "app/window_loader.h"
+#include "platform/platform_classes.h"
+
+int main(int argc, char** argv) {
+  // The embedded browser's sandbox refuses to start for root; a developer
+  // running the program as root gets the page without it.
+  if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+  // Qt WebEngine shares OpenGL contexts with the widgets; this must be set
+  // before the application object exists.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  kestrilo::LoadAppResources();
+  QApplication::setApplicationName(QStringLiteral("Kestrilo"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("kestrilo"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
+
+  kestrilo::RegisterPlatformClasses();
+  kestrilo::QtUiPort ui_port;
+  kestrilo::ScopedUiPort installed(ui_port);
+  return kestrilo::ProgramStart([] { return kestrilo::LoadStartWindow<kestrilo::MainWindow>(); });
+}

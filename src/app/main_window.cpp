@@ -1,0 +1,115 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+
+#include "app/message_window.h"
+#include "app/qt_text.h"
+#include "app/skin_library.h"
+#include "app/window_loader.h"
+#include "mining/export_results.h"
+#include "mining/keyword_sources.h"
+#include "platform/http_exchange.h"
+#include "platform/os_version.h"
+#include "runtime/conversion.h"
+#include "runtime/file_writer.h"
+#include "runtime/gbk.h"
+
+#include "ui_main_window.h"
+
+namespace kestrilo {
+namespace {
+
+constexpr int kClockPart = 0;
+constexpr int kClockPartWidth = 170;
+constexpr int kStatusPartWidth = 250;
+// Current systems: the windows keep the system look.
+constexpr int kModernSystems = 12;
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
+    : QWidget(parent),
+      settings_(std::move(settings)),
+      ui_(std::make_unique<Ui::MainWindow>()),
+      requests_(settings_.request_timeout_seconds) {
+  ui_->setupUi(this);
+  move(50, 50);
+  setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
+  ui_->编辑框3->setText(settings_.contact.qq_number);
+  ui_->超级链接框1->setAddress(settings_.contact.chat_address);
+
+  keyword_box_.emplace(ui_->编辑框1);
+  result_box_.emplace(ui_->编辑框2);
+  progress_.emplace(ui_->进度条1);
+  export_button_.emplace(ui_->按钮2);
+  run_.emplace(*this, requests_, MakeKeywordSources(settings_.pacing));
+}
+
+MainWindow::~MainWindow() = default;
+
+std::span<const EventBinding<MainWindow>> MainWindow::Bindings() {
+  static const EventBinding<MainWindow> bindings[] = {
+      {"", ControlEvent::kCreated, &MainWindow::InitMainWindow},
+      {"时钟1", ControlEvent::kElapsed, &MainWindow::ShowClock},
+      {"编辑框1", ControlEvent::kContentChanged, &MainWindow::ClearResults},
+      {"按钮1", ControlEvent::kClicked, &MainWindow::MiningRun},
+      {"按钮2", ControlEvent::kClicked, &MainWindow::ExportResults},
+      {"按钮3", ControlEvent::kClicked, &MainWindow::OpenMessageWindow},
+  };
+  return bindings;
+}
+
+StatusBar& MainWindow::Status() { return *ui_->状态条1; }
+
+int MainWindow::WindowsVersionClass() const {
+  if (settings_.version_class) return settings_.version_class();
+  return ::kestrilo::WindowsVersionClass(CurrentOsVersion());
+}
+
+void MainWindow::InitMainWindow() {
+  if (WindowsVersionClass() != kModernSystems) ApplyCarriedSkin();
+  ui_->通用对话框1->setProperty("initialDirectory", QStringFromGbk(RunDirectory()));
+  StatusBarAddPart(Status(), Text{}, kClockPartWidth);
+  ShowClock();
+  StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
+}
+
+void MainWindow::ShowClock() {
+  StatusBarSetText(Status(), kClockPart, ToText(settings_.clock ? settings_.clock() : Now()));
+}
+
+void MainWindow::ClearResults() { result_box_->SetContent(Text{}); }
+
+void MainWindow::MiningRun() { run_->Run(); }
+
+void MainWindow::ExportResults() { ::kestrilo::ExportResults(*this, *ui_->通用对话框1); }
+
+void MainWindow::OpenMessageWindow() {
+  LoadWindow(message_window_,
+             [this] { return new MessageWindow(settings_.contact.feedback_address); });
+}
+
+MessageWindow* MainWindow::OpenMessage() const { return message_window_.data(); }
+
+// No confirmation. A run under way notices at its next step and ends; a
+// transfer in flight is aborted now rather than after its time-out.
+void MainWindow::closeEvent(QCloseEvent* event) {
+  closing_ = true;
+  if (RunInProgress()) CancelTransfers(true);
+  event->accept();
+}
+
+// 按钮1 is the window's default button: Enter anywhere that does not take
+// it itself (the result box does) starts a query.
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      ui_->按钮1->isEnabled()) {
+    ui_->按钮1->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+}  // namespace kestrilo

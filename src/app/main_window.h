@@ -1,0 +1,91 @@
+#pragma once
+
+// The start window: seed, query and export, the result list, progress,
+// status bar with its clock, and the notes group with the contact controls.
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "app/contact_data.h"
+#include "app/event_binding.h"
+#include "app/widget_controls.h"
+#include "mining/engine_requests.h"
+#include "mining/mining_run.h"
+#include "mining/mining_window.h"
+#include "mining/source_pacing.h"
+#include "runtime/types.h"
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace kestrilo {
+
+class MessageWindow;
+class StatusBarControl;
+
+struct MainWindowSettings {
+  ContactData contact = BuiltInContactData();
+  SourcePacing pacing;
+  std::optional<int> request_timeout_seconds;
+  // What the clock shows; the system's time unless a test sets it.
+  std::function<DateTime()> clock;
+  // The operating system's version class; the platform's unless a test sets
+  // it.
+  std::function<int()> version_class;
+};
+
+class MainWindow : public QWidget, public MiningWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(MainWindowSettings settings = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  static std::span<const EventBinding<MainWindow>> Bindings();
+
+  // What the mining run and the export see.
+  EditBox& KeywordBox() override { return *keyword_box_; }
+  EditBox& ResultBox() override { return *result_box_; }
+  ProgressBar& Progress() override { return *progress_; }
+  StatusBar& Status() override;
+  Button& ExportButton() override { return *export_button_; }
+  bool IsClosing() const override { return closing_; }
+
+  // Event handlers.
+  void InitMainWindow();
+  void ShowClock();
+  void ClearResults();
+  void MiningRun();
+  void ExportResults();
+  void OpenMessageWindow();
+
+  // 0 to 12; only 12 (current systems) leaves the skin off.
+  int WindowsVersionClass() const;
+
+  bool RunInProgress() const { return run_ && run_->IsRunning(); }
+  // The open message window, if any.
+  MessageWindow* OpenMessage() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  MainWindowSettings settings_;
+  std::unique_ptr<Ui::MainWindow> ui_;
+  std::optional<LineEditBox> keyword_box_;
+  std::optional<PlainEditBox> result_box_;
+  std::optional<WidgetProgressBar> progress_;
+  std::optional<WidgetButton> export_button_;
+  EngineRequests requests_;
+  std::optional<::kestrilo::MiningRun> run_;
+  QPointer<MessageWindow> message_window_;
+  bool closing_ = false;
+};
+
+}  // namespace kestrilo

@@ -1,0 +1,37 @@
+#pragma once
+
+// The leave-a-message window: the maker's feedback page in an embedded
+// browser.
+
+#include <QWidget>
+#include <span>
+
+#include "app/event_binding.h"
+
+class QWebEngineView;
+
+namespace Ui {
+class MessageWindow;
+}
+
+namespace kestrilo {
+
+class MessageWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Starts loading `feedback_address` at once.
+  explicit MessageWindow(const QString& feedback_address, QWidget* parent = nullptr);
+  ~MessageWindow() override;
+
+  static std::span<const EventBinding<MessageWindow>> Bindings();
+
+  void ShowMessageNotice();
+
+  QWebEngineView* Browser() const;
+
+ private:
+  std::unique_ptr<Ui::MessageWindow> ui_;
+};
+
+}  // namespace kestrilo

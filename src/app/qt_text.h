@@ -1,0 +1,21 @@
+#pragma once
+
+// Texts crossing between the program (GBK, lines ended by "\r\n") and Qt
+// widgets (Unicode, lines ended by "\n").
+
+#include <QString>
+
+#include "runtime/types.h"
+
+namespace kestrilo {
+
+QString QStringFromGbk(const Text& text);
+// A character GBK cannot hold becomes "?".
+Text GbkFromQString(const QString& text);
+
+// The same for multi-line widget text: "\r\n" inside the program, "\n" in
+// the widget.
+QString WidgetLinesFromGbk(const Text& text);
+Text GbkLinesFromWidget(const QString& text);
+
+}  // namespace kestrilo

@@ -1,0 +1,64 @@
+#pragma once
+
+// The program's control interfaces over Qt widgets. The adapters hold a
+// pointer to a widget of a declared window and live as long as it.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "runtime/controls.h"
+
+namespace kestrilo {
+
+// A single-line edit box. The program's writes never raise the box's
+// content-changed event (QLineEdit::textEdited), only the user's edits do.
+class LineEditBox final : public EditBox {
+ public:
+  explicit LineEditBox(QLineEdit* edit) : edit_(edit) {}
+  Text Content() const override;
+  void SetContent(const Text& text) override;
+  void InsertAtEnd(const Text& text) override;
+
+ private:
+  QLineEdit* edit_;
+};
+
+// A multi-line edit box; "\r\n" in the program, "\n" in the widget.
+class PlainEditBox final : public EditBox {
+ public:
+  explicit PlainEditBox(QPlainTextEdit* edit) : edit_(edit) {}
+  Text Content() const override;
+  void SetContent(const Text& text) override;
+  void InsertAtEnd(const Text& text) override;
+
+ private:
+  QPlainTextEdit* edit_;
+};
+
+// QProgressBar ignores a value outside its range; a progress control shows
+// it clamped, so the adapter clamps.
+class WidgetProgressBar final : public ProgressBar {
+ public:
+  explicit WidgetProgressBar(QProgressBar* bar) : bar_(bar) {}
+  int Position() const override { return bar_->value(); }
+  void SetPosition(int position) override;
+
+ private:
+  QProgressBar* bar_;
+};
+
+class WidgetButton final : public Button {
+ public:
+  explicit WidgetButton(QPushButton* button) : button_(button) {}
+  Text Caption() const override;
+  void SetCaption(const Text& caption) override;
+  bool IsEnabled() const override { return button_->isEnabled(); }
+  void SetEnabled(bool enabled) override { button_->setEnabled(enabled); }
+
+ private:
+  QPushButton* button_;
+};
+
+}  // namespace kestrilo
