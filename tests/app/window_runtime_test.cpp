@@ -16,10 +16,12 @@
 #include "app/skin_library.h"
 #include "app/widget_controls.h"
 #include "app/window_loader.h"
+#include "platform/image_call.h"
 #include "runtime/file_writer.h"
 #include "runtime/gbk.h"
 #include "runtime/ui_port.h"
 
+#include "support/pe_image_builder.h"
 #include "tests/app/app_test_support.h"
 
 namespace kestrilo::testing {
@@ -201,6 +203,37 @@ class WindowRuntimeTest : public QObject {
     QVERIFY(!SkinLibraryHolderExists());
     // The run directory is the current directory from the start.
     QCOMPARE(QDir::currentPath(), QString::fromStdString(Utf8FromGbk(RunDirectory())));
+  }
+
+  // The skin goes to the engine's export unless the system is current.
+  void skinIsLeftOffOnlyOnCurrentSystems_data() {
+    QTest::addColumn<int>("version_class");
+    QTest::addColumn<bool>("applied");
+    QTest::newRow("Windows 7 gets the skin") << 9 << true;
+    QTest::newRow("Windows 10 keeps the system look") << 12 << false;
+    QTest::newRow("unknown versions get the skin") << 0 << true;
+  }
+
+  void skinIsLeftOffOnlyOnCurrentSystems() {
+    QFETCH(int, version_class);
+    QFETCH(bool, applied);
+    pe_image::ImageBuilder engine(/*dll=*/false);
+    pe_image::AddExports(engine);
+    const Bytes image = engine.Build();
+    std::vector<std::uintptr_t> calls;
+    ScopedImageCallHook hook([&calls](std::uintptr_t address, const ImageCallArgs&) {
+      calls.push_back(address);
+      return 1u;
+    });
+    QVERIFY(SkinLibrary().Load(image));
+    const std::uintptr_t attach = SkinLibrary().GetProc("SkinH_AttachRes");
+    MainWindowSettings settings;
+    settings.version_class = [version_class] { return version_class; };
+
+    LoadStartWindow<MainWindow>(settings);
+    SkinLibrary().Free();
+
+    QCOMPARE(calls, applied ? std::vector<std::uintptr_t>{attach} : std::vector<std::uintptr_t>{});
   }
 
   void startWindowThatCannotBeCreatedIsReported() {
