@@ -3,7 +3,6 @@
 // under fixtures/sites.
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -21,6 +20,7 @@
 #include "runtime/gbk.h"
 #include "text/remove_duplicates.h"
 
+#include "support/fake_sites.h"
 #include "support/loopback_server.h"
 #include "support/memory_mining_window.h"
 #include "support/recording_ui_port.h"
@@ -83,30 +83,6 @@ const std::vector<Site>& Sites() {
        {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"}},
   };
   return sites;
-}
-
-std::string ReadFixture(const std::string& name) {
-  const char* root = std::getenv("KESTRILO_FIXTURES");
-  std::ifstream file(std::string(root ? root : "tests/fixtures") + "/sites/" + name,
-                     std::ios::binary);
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
-
-// Which fixture answers `target` at `host`; empty for an unknown address.
-std::string FixtureFor(const Site& site, const std::string& target) {
-  if (target.rfind(site.path_prefix, 0) != 0) return "";
-  const std::string host = site.host;
-  if (host == "suggestion.baidu.com") return "baidu_suggest.js";
-  if (host == "w.sugg.sogou.com") return "sogou_suggest.js";
-  if (host == "www.5guanjianci.com") return "5guanjianci.html";
-  if (host == "suggest.taobao.com") return "taobao_suggest.js";
-  if (host == "m.baidu.com") return "baidu_mobile.html";
-  const std::string rest = target.substr(std::string(site.path_prefix).size());
-  const std::size_t slash = rest.rfind('/');
-  if (slash == std::string::npos) return "chinaz_index.html";
-  return "chinaz_page_" + rest.substr(slash + 1) + ".html";
 }
 
 struct Received {
@@ -183,8 +159,8 @@ class FullRunTest : public ::testing::Test {
     }
     for (const Site& site : Sites()) {
       if (host != site.host) continue;
-      const std::string fixture = FixtureFor(site, request.target);
-      const std::string body = fixture.empty() ? "" : ReadFixture(fixture);
+      const std::string fixture = testing::SiteFixtureFor(site.host, request.target);
+      const std::string body = fixture.empty() ? "" : testing::ReadSiteFixture(fixture);
       if (body.empty()) {
         response.status = 404;
       } else {
@@ -253,7 +229,7 @@ class FullRunTest : public ::testing::Test {
 };
 
 TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
-  std::istringstream lines(ReadFixture("expected_keywords.txt"));
+  std::istringstream lines(testing::ReadSiteFixture("expected_keywords.txt"));
   Text expected;
   for (std::string line; std::getline(lines, line);) {
     expected += (expected.empty() && line.empty() ? "" : "\r\n") + GbkFromUtf8(line);

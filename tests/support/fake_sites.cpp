@@ -11,12 +11,12 @@ namespace kestrilo::testing {
 
 const std::vector<FakeSite>& FakeSiteList() {
   static const std::vector<FakeSite> sites = {
-      {"suggestion.baidu.com", false, "text/javascript; charset=gbk"},
-      {"w.sugg.sogou.com", false, "text/javascript; charset=gbk"},
-      {"data.chinaz.com", true, "text/html"},
-      {"www.5guanjianci.com", true, "text/html; charset=utf-8"},
-      {"suggest.taobao.com", true, "application/javascript; charset=utf-8"},
-      {"m.baidu.com", true, "text/html; charset=utf-8"},
+      {"suggestion.baidu.com", false, "/su?wd=", "text/javascript; charset=gbk"},
+      {"w.sugg.sogou.com", false, "/sugg/ajaj_json.jsp?key=", "text/javascript; charset=gbk"},
+      {"data.chinaz.com", true, "/keyword/allindex/", "text/html"},
+      {"www.5guanjianci.com", true, "/ciku/search?word=", "text/html; charset=utf-8"},
+      {"suggest.taobao.com", true, "/sug?", "application/javascript; charset=utf-8"},
+      {"m.baidu.com", true, "/s?word=", "text/html; charset=utf-8"},
   };
   return sites;
 }
@@ -31,18 +31,20 @@ std::string ReadSiteFixture(const std::string& name) {
 }
 
 std::string SiteFixtureFor(const std::string& host, const std::string& target) {
-  if (host == "suggestion.baidu.com") return "baidu_suggest.js";
-  if (host == "w.sugg.sogou.com") return "sogou_suggest.js";
-  if (host == "www.5guanjianci.com") return "5guanjianci.html";
-  if (host == "suggest.taobao.com") return "taobao_suggest.js";
-  if (host == "m.baidu.com") return "baidu_mobile.html";
-  if (host != "data.chinaz.com") return "";
-  const std::string prefix = "/keyword/allindex/";
-  if (target.rfind(prefix, 0) != 0) return "";
-  const std::string rest = target.substr(prefix.size());
-  const std::size_t slash = rest.rfind('/');
-  return slash == std::string::npos ? "chinaz_index.html"
-                                    : "chinaz_page_" + rest.substr(slash + 1) + ".html";
+  for (const FakeSite& site : FakeSiteList()) {
+    if (host != site.host) continue;
+    if (target.rfind(site.path_prefix, 0) != 0) return "";
+    if (host == "suggestion.baidu.com") return "baidu_suggest.js";
+    if (host == "w.sugg.sogou.com") return "sogou_suggest.js";
+    if (host == "www.5guanjianci.com") return "5guanjianci.html";
+    if (host == "suggest.taobao.com") return "taobao_suggest.js";
+    if (host == "m.baidu.com") return "baidu_mobile.html";
+    const std::string rest = target.substr(std::string(site.path_prefix).size());
+    const std::size_t slash = rest.rfind('/');
+    return slash == std::string::npos ? "chinaz_index.html"
+                                      : "chinaz_page_" + rest.substr(slash + 1) + ".html";
+  }
+  return "";
 }
 
 std::vector<std::string> ExpectedSiteKeywords() {

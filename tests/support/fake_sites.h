@@ -16,6 +16,7 @@ namespace kestrilo::testing {
 struct FakeSite {
   const char* host;
   bool secure;
+  const char* path_prefix;  // what the source asks the site for
   const char* content_type;
 };
 
