@@ -148,7 +148,7 @@ class FullRunTest : public ::testing::Test {
         return;
       case Fault::kStall:
         // Longer than the engines' time-out below: the reply never comes in time.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        std::this_thread::sleep_for(std::chrono::milliseconds(3500));
         response.set_content("late", "text/plain");
         return;
       case Fault::kGarbage:
@@ -225,7 +225,9 @@ class FullRunTest : public ::testing::Test {
 
   RecordingUiPort ui_port;
   MemoryMiningWindow window;
-  EngineRequests engines{1};
+  // Short enough for the stalled rows, long enough for a TLS exchange on a
+  // loaded machine in the sanitizer build.
+  EngineRequests engines{3};
 };
 
 TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
