@@ -165,6 +165,9 @@ struct Progress {
   bool at_block_start = true;  // the next header line opens a reply
   bool block_has_location = false;
   bool connected = false;  // this hop has its connection; the request is going out
+  // A followed redirect's header block has arrived and the next hop has no
+  // connection yet: curl is reading the redirect's body.
+  bool between_hops = false;
   curl_off_t sent = 0;
   bool reply_started = false;  // a status line arrived in this hop
   bool final_headers = false;  // the kept reply's header block is complete
@@ -197,6 +200,7 @@ void EndHeaderBlock(Progress& progress) {
     // The next hop connects afresh as far as failure reporting goes.
     progress.connected = false;
     progress.reply_started = false;
+    progress.between_hops = true;
     return;
   }
   progress.final_headers = true;
@@ -261,6 +265,7 @@ int OnConnected(void* user, char* /*remote_ip*/, char* /*local_ip*/, int /*remot
                 int /*local_port*/) {
   auto& progress = *static_cast<Progress*>(user);
   progress.connected = true;
+  progress.between_hops = false;
   progress.sent = 0;
   progress.last_activity = Clock::now();
   return CURL_PREREQFUNC_OK;
@@ -379,8 +384,9 @@ TransferEnd RunTransfer(CURLM* multi, CURL* easy, Progress& progress,
       end.reason = "transfer cancelled";
       break;
     }
-    // Before the connection stands, curl's own connect time-out is in charge.
-    if (progress.connected && Clock::now() - progress.last_activity > stall_timeout) {
+    // Before a connection stands, curl's own connect time-out is in charge.
+    if ((progress.connected || progress.between_hops) &&
+        Clock::now() - progress.last_activity > stall_timeout) {
       end.stopped_at = CurrentPhase(progress);
       end.reason = "no data moved for " + std::to_string(stall_timeout.count()) + " ms";
       break;
@@ -460,15 +466,12 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   }
   CURL* easy = easy_handle.get();
 
-  const long stall_seconds =
-      static_cast<long>(std::max<std::int64_t>(1, (request.stall_timeout.count() + 999) / 1000));
+  // Stalls are the transfer loop's to watch, not curl's low-speed limit: that
+  // one averages over seconds and so cuts a reply that trickles in slower
+  // than a byte a second, although it never stands still for a time-out.
   Options timeouts(easy);
-  timeouts
-      .Set(CURLOPT_CONNECTTIMEOUT_MS,
-           static_cast<long>(std::max<std::int64_t>(1, request.connect_timeout.count())))
-      // A backstop only: the transfer loop watches stalls to the millisecond.
-      .Set(CURLOPT_LOW_SPEED_LIMIT, 1L)
-      .Set(CURLOPT_LOW_SPEED_TIME, stall_seconds);
+  timeouts.Set(CURLOPT_CONNECTTIMEOUT_MS,
+               static_cast<long>(std::max<std::int64_t>(1, request.connect_timeout.count())));
   if (timeouts.Failed(ExchangeStage::kTimeouts)) {
     return Failure(ExchangeStage::kTimeouts, timeouts.Error());
   }
