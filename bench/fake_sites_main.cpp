@@ -1,0 +1,23 @@
+// kestrilo-fake-sites
+//
+// Serves the six fake keyword sites on loopback for a kestrilo-cli run that
+// is timed from outside. Prints one "connect-to RULE" line per site, a
+// "cacert FILE" line and "ready", then serves until its standard input
+// closes (or it is killed).
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "support/fake_sites.h"
+
+int main() {
+  // The fixtures live in the source tree; a run from anywhere finds them.
+  setenv("KESTRILO_FIXTURES", KESTRILO_FIXTURE_DIR, /*overwrite=*/0);
+  const kestrilo::testing::FakeSites sites;
+  for (const std::string& rule : sites.Routes()) std::printf("connect-to %s\n", rule.c_str());
+  std::printf("cacert %s\nready\n", sites.CaFile().c_str());
+  std::fflush(stdout);
+  while (std::getchar() != EOF) {
+  }
+  return 0;
+}
