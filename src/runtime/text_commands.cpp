@@ -14,6 +14,32 @@ int ClampedSize(std::size_t size) {
   return size > static_cast<std::size_t>(INT32_MAX) ? INT32_MAX : static_cast<int>(size);
 }
 
+// The exact forward search at memmem's speed: memmem proposes a match, and
+// the double-byte rule only decides whether it starts on a character
+// boundary of the walk from `begin`. Any byte below 0x80 ends a character (a
+// single one, or the second byte of a pair), so the byte after it is a
+// boundary; from there a run of lead-range bytes steps two at a time. The
+// run is scanned back from the candidate no further than the last boundary
+// already known, which keeps the whole search linear.
+int FindForward(std::string_view text, std::string_view sought, std::size_t begin,
+                std::size_t end) {
+  std::size_t known = begin;  // a character boundary of the walk
+  std::size_t from = begin;
+  while (from + sought.size() <= end) {
+    const void* hit = memmem(text.data() + from, end - from, sought.data(), sought.size());
+    if (hit == nullptr) return -1;
+    const std::size_t pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    std::size_t run = pos;
+    while (run > known && IsLeadByte(static_cast<unsigned char>(text[run - 1]))) --run;
+    if ((pos - run) % 2 == 0) return static_cast<int>(pos) + 1;
+    // The match starts on the second byte of a character; that character
+    // started at pos - 1.
+    known = pos - 1;
+    from = pos + 1;
+  }
+  return -1;
+}
+
 // One routine for both directions: forward returns the first match in the
 // region, backward the last. Region offsets are 0-based.
 int FindInRegion(std::string_view text, std::string_view sought, std::optional<int> start,
@@ -36,6 +62,8 @@ int FindInRegion(std::string_view text, std::string_view sought, std::optional<i
   }
   if (region_begin >= region_end) return -1;
   if (sought.empty()) return 1;
+
+  if (!backward && !ignore_case) return FindForward(text, sought, region_begin, region_end);
 
   int found = -1;
   // A character may straddle the end of a backward region, so the walk can
