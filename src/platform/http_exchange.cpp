@@ -271,14 +271,12 @@ int OnConnected(void* user, char* /*remote_ip*/, char* /*local_ip*/, int /*remot
   return CURL_PREREQFUNC_OK;
 }
 
-// Runs after curl has loaded the system store, so the file adds to it.
-CURLcode AddExtraCa(CURL* /*easy*/, void* ssl_ctx, void* user) {
-  const auto& path = *static_cast<const std::string*>(user);
-  X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(ssl_ctx));
+// Adds the certificates of a PEM file to `store`; false when it holds none.
+bool AddPemCertificates(X509_STORE* store, const std::string& path) {
   BIO* file = BIO_new_file(path.c_str(), "r");
   if (file == nullptr) {
     ERR_clear_error();
-    return CURLE_SSL_CACERT_BADFILE;
+    return false;
   }
   int added = 0;
   while (X509* cert = PEM_read_bio_X509(file, nullptr, nullptr, nullptr)) {
@@ -289,7 +287,63 @@ CURLcode AddExtraCa(CURL* /*easy*/, void* ssl_ctx, void* user) {
   // The read loop always ends on a "no start line" error; leave none behind
   // for curl to misread as its own.
   ERR_clear_error();
-  return added > 0 ? CURLE_OK : CURLE_SSL_CACERT_BADFILE;
+  return added > 0;
+}
+
+// The certificates every verifying exchange trusts: the system bundle curl
+// was built to use, and the extra CA file when one is set. Parsing the
+// bundle (some 150 certificates) was most of a run's CPU time when every
+// TLS connection did it afresh, so it is parsed once per process, and again
+// only when the extra file changes. The caller holds a reference of its own;
+// null when the extra file is unusable.
+class TrustStore {
+ public:
+  using Reference = std::unique_ptr<X509_STORE, decltype(&X509_STORE_free)>;
+
+  static Reference For(const std::string& extra_ca) {
+    static TrustStore cache;
+    const std::lock_guard lock(cache.mutex_);
+    if (!cache.built_ || cache.extra_ca_ != extra_ca) {
+      cache.Rebuild(extra_ca);
+    }
+    if (cache.store_ != nullptr) X509_STORE_up_ref(cache.store_);
+    return Reference(cache.store_, X509_STORE_free);
+  }
+
+ private:
+  void Rebuild(const std::string& extra_ca) {
+    // Exchanges under way hold references of their own.
+    X509_STORE_free(store_);
+    store_ = X509_STORE_new();
+    extra_ca_ = extra_ca;
+    built_ = true;
+    if (store_ == nullptr) return;
+    const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
+    if (curl->cainfo != nullptr) X509_STORE_load_file(store_, curl->cainfo);
+    if (curl->capath != nullptr) X509_STORE_load_path(store_, curl->capath);
+    ERR_clear_error();
+    // As curl sets up a store of its own: an intermediate in the bundle
+    // anchors a chain too.
+    X509_STORE_set_flags(store_, X509_V_FLAG_PARTIAL_CHAIN);
+    if (!extra_ca.empty() && !AddPemCertificates(store_, extra_ca)) {
+      X509_STORE_free(store_);
+      store_ = nullptr;
+    }
+  }
+
+  std::mutex mutex_;
+  bool built_ = false;
+  std::string extra_ca_;
+  X509_STORE* store_ = nullptr;
+};
+
+// Puts the shared store in place of the empty one curl set up (it is told
+// to load no bundle of its own).
+CURLcode UseTrustStore(CURL* /*easy*/, void* ssl_ctx, void* user) {
+  auto* store = static_cast<X509_STORE*>(user);
+  if (store == nullptr) return CURLE_SSL_CACERT_BADFILE;
+  SSL_CTX_set1_cert_store(static_cast<SSL_CTX*>(ssl_ctx), store);
+  return CURLE_OK;
 }
 
 // Where the transfer stands, for a failure that is not tied to a phase.
@@ -565,8 +619,13 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   Options tls(easy);
   tls.Set(CURLOPT_SSL_VERIFYPEER, request.verify_certificates ? 1L : 0L)
       .Set(CURLOPT_SSL_VERIFYHOST, request.verify_certificates ? 2L : 0L);
-  if (request.verify_certificates && !extra_ca.empty()) {
-    tls.Set(CURLOPT_SSL_CTX_FUNCTION, AddExtraCa).Set(CURLOPT_SSL_CTX_DATA, &extra_ca);
+  TrustStore::Reference trust(nullptr, X509_STORE_free);
+  if (request.verify_certificates) {
+    trust = TrustStore::For(extra_ca);
+    tls.Set(CURLOPT_CAINFO, static_cast<const char*>(nullptr))
+        .Set(CURLOPT_CAPATH, static_cast<const char*>(nullptr))
+        .Set(CURLOPT_SSL_CTX_FUNCTION, UseTrustStore)
+        .Set(CURLOPT_SSL_CTX_DATA, static_cast<void*>(trust.get()));
   }
   if (tls.Failed(ExchangeStage::kTlsOption)) {
     return Failure(ExchangeStage::kTlsOption, tls.Error());
