@@ -38,53 +38,6 @@ using ::testing::UnorderedElementsAreArray;
 
 enum class Fault { kNone, kRefused, kServerError, kNoMarkers, kGarbage, kStall };
 
-struct Site {
-  const char* host;
-  bool secure;
-  const char* path_prefix;  // what the site's recipe asks for
-  const char* content_type;
-  // The keywords this site contributes, in order, duplicates included
-  // (UTF-8 here; the run sees them as GBK).
-  std::vector<const char*> lines;
-};
-
-const std::vector<Site>& Sites() {
-  static const std::vector<Site> sites = {
-      {"suggestion.baidu.com",
-       false,
-       "/su?wd=",
-       "text/javascript; charset=gbk",
-       {"手机壳", "手机 \"a", "b\" 型号", "手机"}},
-      {"w.sugg.sogou.com",
-       false,
-       "/sugg/ajaj_json.jsp?key=",
-       "text/javascript; charset=gbk",
-       {"手机壳", "手机游戏", "华为手机"}},
-      {"data.chinaz.com",
-       true,
-       "/keyword/allindex/",
-       "text/html",
-       {"手机报价", "坏行<li class=\"col-133 nofoldtxt\"><a title=\"手机品牌", "手机品牌", "手机壳",
-        "二手手机"}},
-      {"www.5guanjianci.com",
-       true,
-       "/ciku/search?word=",
-       "text/html; charset=utf-8",
-       {"手机支架", "%E6%89%8B%E6%9C%BA%E8%86%9C", "华为手机"}},
-      {"suggest.taobao.com",
-       true,
-       "/sug?",
-       "application/javascript; charset=utf-8",
-       {"手机壳女", "", "手机支架"}},
-      {"m.baidu.com",
-       true,
-       "/s?word=",
-       "text/html; charset=utf-8",
-       {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"}},
-  };
-  return sites;
-}
-
 struct Received {
   std::string scheme;
   std::string target;
@@ -108,7 +61,7 @@ class FullRunTest : public ::testing::Test {
 
   void Route() {
     std::vector<std::string> rules;
-    for (const Site& site : Sites()) {
+    for (const testing::FakeSite& site : testing::FakeSiteList()) {
       const int port = site.secure ? 443 : 80;
       if (FaultAt(site.host) == Fault::kRefused) {
         rules.push_back(std::string(site.host) + ":" + std::to_string(port) +
@@ -157,18 +110,7 @@ class FullRunTest : public ::testing::Test {
         return;
       default: break;
     }
-    for (const Site& site : Sites()) {
-      if (host != site.host) continue;
-      const std::string fixture = testing::SiteFixtureFor(site.host, request.target);
-      const std::string body = fixture.empty() ? "" : testing::ReadSiteFixture(fixture);
-      if (body.empty()) {
-        response.status = 404;
-      } else {
-        response.set_content(body, site.content_type);
-      }
-      return;
-    }
-    response.status = 421;
+    testing::ServeSiteFixture(request, response);
   }
 
   std::vector<Received> ReceivedRequests() {
@@ -248,7 +190,7 @@ TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
 std::string FailingSiteName(const std::tuple<int, Fault>& param) {
   static const char* const kFaultNames[] = {"",          "Refused", "ServerError",
                                             "NoMarkers", "Garbage", "Stall"};
-  std::string name = Sites()[std::get<0>(param)].host;
+  std::string name = testing::FakeSiteList()[std::get<0>(param)].host;
   for (char& c : name) c = c == '.' ? '_' : c;
   return name + "_" + kFaultNames[static_cast<int>(std::get<1>(param))];
 }
@@ -258,11 +200,13 @@ class FailingSiteTest : public FullRunTest,
 
 TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
   const auto [failing, fault] = GetParam();
-  Break(Sites()[failing].host, fault);
+  Break(testing::FakeSiteList()[failing].host, fault);
   Text others;
-  for (int i = 0; i < static_cast<int>(Sites().size()); ++i) {
+  for (int i = 0; i < static_cast<int>(testing::FakeSiteList().size()); ++i) {
     if (i == failing) continue;
-    for (const char* line : Sites()[i].lines) others += GbkFromUtf8(line) + "\r\n";
+    for (const std::string& line : testing::SiteKeywordLines()[i]) {
+      others += GbkFromUtf8(line) + "\r\n";
+    }
   }
 
   Run("手机"_gbk);

@@ -38,6 +38,8 @@ using testing::RawConnection;
 using testing::RawHttpServer;
 using testing::ReadSiteFixture;
 using testing::SiteFixtureFor;
+using testing::SiteKeywordLines;
+using testing::SiteKeywordLines;
 using testing::TlsIdentity;
 
 // Indices into FakeSiteList(), which is the order a run asks the sites.
@@ -47,21 +49,6 @@ enum SiteIndex { kBaiduSuggest, kSogou, kChinaz, kWordLib, kTaobao, kBaiduMobile
 // test fails instead of hanging the suite.
 constexpr auto kHangLimit = std::chrono::seconds(30);
 constexpr int kTimeoutSeconds = 2;
-
-// What each site contributes to a run over the fixtures, in order,
-// duplicates included (UTF-8 here; the run sees GBK).
-const std::vector<std::vector<std::string>>& FixtureLines() {
-  static const std::vector<std::vector<std::string>> lines = {
-      {"手机壳", "手机 \"a", "b\" 型号", "手机"},
-      {"手机壳", "手机游戏", "华为手机"},
-      {"手机报价", "坏行<li class=\"col-133 nofoldtxt\"><a title=\"手机品牌", "手机品牌", "手机壳",
-       "二手手机"},
-      {"手机支架", "%E6%89%8B%E6%9C%BA%E8%86%9C", "华为手机"},
-      {"手机壳女", "", "手机支架"},
-      {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"},
-  };
-  return lines;
-}
 
 std::string Fixture(int site, const std::string& target) {
   const std::string name = SiteFixtureFor(FakeSiteList()[site].host, target);
@@ -239,8 +226,8 @@ class HostileSiteTest : public ::testing::TestWithParam<HostileRow> {
 TEST_P(HostileSiteTest, RunEndsInTimeWithEveryOtherSitesKeywords) {
   const HostileRow& row = GetParam();
   Text expected;
-  for (int i = 0; i < static_cast<int>(FixtureLines().size()); ++i) {
-    for (const std::string& line : i == row.site ? row.contributes : FixtureLines()[i]) {
+  for (int i = 0; i < static_cast<int>(SiteKeywordLines().size()); ++i) {
+    for (const std::string& line : i == row.site ? row.contributes : SiteKeywordLines()[i]) {
       expected += GbkFromUtf8(line) + "\r\n";
     }
   }
@@ -295,21 +282,21 @@ INSTANTIATE_TEST_SUITE_P(
                    kSogou,
                    TrickledReply,
                    {},
-                   FixtureLines()[kSogou],
+                   SiteKeywordLines()[kSogou],
                    1},
         // The lone lead byte lies behind the list and touches nothing.
         HostileRow{"AGbkLeadByteEndingTheDecodedReplyLeavesItsKeywords",
                    kBaiduSuggest,
                    [](RawConnection& c) { LeadByteAtTheEnd(kBaiduSuggest, "/su?wd=", c); },
                    {},
-                   FixtureLines()[kBaiduSuggest],
+                   SiteKeywordLines()[kBaiduSuggest],
                    1},
         HostileRow{
             "AGbkLeadByteEndingTheRawReplyLeavesItsKeywords",
             kSogou,
             [](RawConnection& c) { LeadByteAtTheEnd(kSogou, "/sugg/ajaj_json.jsp?key=", c); },
             {},
-            FixtureLines()[kSogou],
+            SiteKeywordLines()[kSogou],
             1},
         // Every broken sequence reads as one "?"; the quotes around them
         // survive, so the items keep their bounds.
@@ -330,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
                    kChinaz,
                    {},
                    CookieFlood,
-                   FixtureLines()[kChinaz],
+                   SiteKeywordLines()[kChinaz],
                    3},
         // The client refuses a header line that long, so the reply is lost
         // as a whole.

@@ -54,6 +54,35 @@ std::vector<std::string> ExpectedSiteKeywords() {
   return lines;
 }
 
+const std::vector<std::vector<std::string>>& SiteKeywordLines() {
+  static const std::vector<std::vector<std::string>> lines = {
+      {"手机壳", "手机 \"a", "b\" 型号", "手机"},
+      {"手机壳", "手机游戏", "华为手机"},
+      {"手机报价", "坏行<li class=\"col-133 nofoldtxt\"><a title=\"手机品牌", "手机品牌", "手机壳",
+       "二手手机"},
+      {"手机支架", "%E6%89%8B%E6%9C%BA%E8%86%9C", "华为手机"},
+      {"手机壳女", "", "手机支架"},
+      {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"},
+  };
+  return lines;
+}
+
+void ServeSiteFixture(const httplib::Request& request, httplib::Response& response) {
+  const std::string host = request.get_header_value("Host");
+  for (const FakeSite& site : FakeSiteList()) {
+    if (host != site.host) continue;
+    const std::string name = SiteFixtureFor(host, request.target);
+    const std::string body = name.empty() ? "" : ReadSiteFixture(name);
+    if (body.empty()) {
+      response.status = 404;
+    } else {
+      response.set_content(body, site.content_type);
+    }
+    return;
+  }
+  response.status = 421;
+}
+
 FakeSites::FakeSites()
     : plain_(
           [this](httplib::Server& s) { s.Get(".*", [this](auto& q, auto& r) { Serve(q, r); }); }),
@@ -76,19 +105,7 @@ void FakeSites::Serve(const httplib::Request& request, httplib::Response& respon
   if (const long long delay = delay_ms_; delay > 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(delay));
   }
-  const std::string host = request.get_header_value("Host");
-  for (const FakeSite& site : FakeSiteList()) {
-    if (host != site.host) continue;
-    const std::string name = SiteFixtureFor(host, request.target);
-    const std::string body = name.empty() ? "" : ReadSiteFixture(name);
-    if (body.empty()) {
-      response.status = 404;
-    } else {
-      response.set_content(body, site.content_type);
-    }
-    return;
-  }
-  response.status = 421;
+  ServeSiteFixture(request, response);
 }
 
 }  // namespace kestrilo::testing

@@ -31,6 +31,12 @@ std::string SiteFixtureFor(const std::string& host, const std::string& target);
 // The list a full run over the fixtures gives for "手机", one UTF-8 line
 // per keyword.
 std::vector<std::string> ExpectedSiteKeywords();
+// What each site of FakeSiteList contributes to that run, in order,
+// duplicates included (UTF-8 here; the run sees GBK).
+const std::vector<std::vector<std::string>>& SiteKeywordLines();
+// Answers `request` as the fake site its Host names does: the fixture, 404
+// for an address no fixture answers, 421 for an unknown host.
+void ServeSiteFixture(const httplib::Request& request, httplib::Response& response);
 
 class FakeSites {
  public:
