@@ -282,6 +282,10 @@ std::uintptr_t MemoryModule::GetProc(const Text& name) const {
     const auto ordinal =
         image.Read<std::uint16_t>(std::uint64_t{exports->address_of_name_ordinals} + 2 * i);
     if (!name_rva || !ordinal) return 0;
+    // Offset 0 is the DOS header, never a name: the table has ended. Without
+    // this a hostile count walks the whole zero-filled rest of the image, a
+    // read for every four bytes of up to 256 MiB, on every lookup.
+    if (*name_rva == 0) return 0;
     if (*ordinal < exports->number_of_functions && image.HoldsText(*name_rva, name)) {
       return function_at(*ordinal);
     }

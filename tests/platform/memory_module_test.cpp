@@ -356,6 +356,8 @@ const BrokenExportRow kBrokenExportRows[] = {
     {"WhenTheNameTableRunsPastTheImage", [](ImageBuilder& b) { b.Put32(kData + 32, kImageSize - 2); }, "Alpha"},
     {"WhenTheOrdinalTableIsOutsideTheImage", [](ImageBuilder& b) { b.Put32(kData + 36, 0xFFFFFFFF); }, "Alpha"},
     {"WhenANamePointsOutsideTheImage", [](ImageBuilder& b) { b.Put32(kNames, 0xFFFFFFFE); }, "Alpha"},
+    // Found by fuzzing: a name count far past the table walked the zero-filled rest of the image.
+    {"WhenAnEmptyNamePointerEndsTheTableBeforeIt", [](ImageBuilder& b) { b.Put32(kNames, 0); }, "Beta"},
     {"WhenAFunctionLiesOutsideTheImage", [](ImageBuilder& b) { b.Put32(kFunctions, kImageSize); }, "Alpha"},
     {"WhenAnOrdinalsFunctionLiesOutsideTheImage", [](ImageBuilder& b) { b.Put32(kFunctions + 4, 0x80000000); }, "2"},
 };
