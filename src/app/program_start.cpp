@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "app/qt_text.h"
