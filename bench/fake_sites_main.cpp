@@ -1,6 +1,6 @@
 // kestrilo-fake-sites
 //
-// Serves the six fake keyword sites on loopback for a kestrilo-cli run that
+// Serves the fake keyword sites on loopback for a kestrilo-cli run that
 // is timed from outside. Prints one "connect-to RULE" line per site, a
 // "cacert FILE" line and "ready", then serves until its standard input
 // closes (or it is killed).

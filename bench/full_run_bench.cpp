@@ -7,7 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #include "mining/engine_requests.h"
-#include "mining/keyword_sources.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
 #include "mining/mining_run.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
@@ -40,7 +41,7 @@ void BM_FullRunOverFakeSites(benchmark::State& state) {
   for (auto _ : state) {
     testing::MemoryMiningWindow window;
     window.keyword.SetContent(seed);
-    MiningRun run(window, engines, MakeKeywordSources({0}));
+    MiningRun run(window, engines, MakeKeywordSources(BuiltInRecipes(), 0));
     run.Run();
     results = window.results.Content();
   }

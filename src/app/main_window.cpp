@@ -3,13 +3,15 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include "app/message_window.h"
 #include "app/qt_text.h"
 #include "app/skin_library.h"
 #include "app/window_loader.h"
 #include "mining/export_results.h"
-#include "mining/keyword_sources.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
 #include "platform/http_exchange.h"
 #include "platform/os_version.h"
 #include "runtime/conversion.h"
@@ -44,7 +46,16 @@ MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
   result_box_.emplace(ui_->编辑框2);
   progress_.emplace(ui_->进度条1);
   export_button_.emplace(ui_->按钮2);
-  run_.emplace(*this, requests_, MakeKeywordSources(settings_.pacing));
+  if (!settings_.recipes) {
+    RecipeSet set = LoadRecipeSet(UserRecipeFilePath(), false);
+    if (set.error) recipe_error_ = set.error->Describe();
+    settings_.recipes = std::move(set.recipes);
+  }
+  run_.emplace(*this, requests_, MakeKeywordSources(*settings_.recipes, settings_.pace_ms));
+  // The bar is full when the last source is done.
+  if (run_->SourceCount() > 0) {
+    progress_->SetMaximum(::kestrilo::MiningRun::kProgressPerSource * run_->SourceCount());
+  }
 }
 
 MainWindow::~MainWindow() = default;
@@ -74,6 +85,13 @@ void MainWindow::InitMainWindow() {
   StatusBarAddPart(Status(), Text{}, kClockPartWidth);
   ShowClock();
   StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
+  // A bad recipe file costs the user's changes, not the program: the run
+  // goes on with the built-ins. Said once, over the window, when it shows.
+  if (!recipe_error_.empty()) {
+    QTimer::singleShot(0, this, [this] {
+      ShowMessage("来源配方文件有误，本次使用内置来源：\r\n"_gbk + GbkFromUtf8(recipe_error_));
+    });
+  }
 }
 
 void MainWindow::ShowClock() {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "app/contact_data.h"
 #include "app/event_binding.h"
@@ -16,7 +18,7 @@
 #include "mining/engine_requests.h"
 #include "mining/mining_run.h"
 #include "mining/mining_window.h"
-#include "mining/source_pacing.h"
+#include "mining/source_recipe.h"
 #include "runtime/types.h"
 
 namespace Ui {
@@ -30,7 +32,10 @@ class StatusBarControl;
 
 struct MainWindowSettings {
   ContactData contact = BuiltInContactData();
-  SourcePacing pacing;
+  // The sources; absent: the built-ins with the user's recipe file over them.
+  std::optional<std::vector<SourceRecipe>> recipes;
+  // Replaces the pause of the recipes that pause (tests set 0).
+  std::optional<int> pace_ms;
   std::optional<int> request_timeout_seconds;
   // What the clock shows; the system's time unless a test sets it.
   std::function<DateTime()> clock;
@@ -86,6 +91,8 @@ class MainWindow : public QWidget, public MiningWindow {
   std::optional<::kestrilo::MiningRun> run_;
   QPointer<MessageWindow> message_window_;
   bool closing_ = false;
+  // What was wrong with the user's recipe file; shown once the window is up.
+  std::string recipe_error_;
 };
 
 }  // namespace kestrilo

@@ -3,6 +3,8 @@
 // The program's control interfaces over Qt widgets. The adapters hold a
 // pointer to a widget of a declared window and live as long as it.
 
+#include <algorithm>
+
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -44,6 +46,8 @@ class WidgetProgressBar final : public ProgressBar {
   explicit WidgetProgressBar(QProgressBar* bar) : bar_(bar) {}
   int Position() const override { return bar_->value(); }
   void SetPosition(int position) override;
+  int Maximum() const override { return bar_->maximum(); }
+  void SetMaximum(int maximum) override { bar_->setMaximum(std::max(maximum, bar_->minimum())); }
 
  private:
   QProgressBar* bar_;

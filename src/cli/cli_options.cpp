@@ -9,7 +9,17 @@
 namespace kestrilo {
 namespace {
 
-enum LongOnly { kEncoding = 256, kPace, kTimeout, kConnectTo, kCacert, kVersion };
+enum LongOnly {
+  kEncoding = 256,
+  kPace,
+  kTimeout,
+  kConnectTo,
+  kCacert,
+  kSources,
+  kListSources,
+  kCheck,
+  kVersion
+};
 
 // A whole number of at least `minimum`, and nothing else.
 bool ParseCount(const char* text, int minimum, int& value) {
@@ -28,24 +38,34 @@ std::string Lowered(std::string text) {
 
 const char* UsageText() {
   return "usage: kestrilo-cli [options] SEED...\n"
-         "Mines long-tail keywords for each seed from six sources into one list.\n"
+         "       kestrilo-cli [options] --check [SEED]\n"
+         "       kestrilo-cli [options] --list-sources\n"
+         "Mines long-tail keywords for each seed from every source in effect into one\n"
+         "list.\n"
          "\n"
          "  -o, --output FILE       write the list to FILE as the window exports it\n"
          "                          (GBK, CRLF between lines) instead of standard output\n"
          "      --encoding ENC     gbk (default) or utf-8, for the -o file\n"
-         "  -q, --quiet             no progress on standard error\n"
+         "  -q, --quiet             no progress or warnings on standard error\n"
          "  -v, --verbose           report every request on standard error\n"
-         "      --pace MS           wait after each chinaz and 5guanjianci keyword (0)\n"
+         "      --pace MS           wait after each keyword of the sources that pause\n"
+         "                          (chinaz and 5guanjianci among the built-ins); 0\n"
          "      --timeout SECONDS   give up on a site that is silent this long (default:\n"
-         "                          30 s for two sources, 60 s for the others)\n"
+         "                          30 s with the web engine, 60 s with the inet one)\n"
+         "      --sources FILE      read recipes from FILE instead of the user's\n"
+         "                          ~/.config/kestrilo/sources.toml\n"
+         "      --list-sources      print the sources in effect and where each came from\n"
+         "      --check             ask every source once for SEED (default 手机) and\n"
+         "                          say which ones still give keywords\n"
          "      --connect-to HOST:PORT:ADDR:PORT\n"
          "                          send HOST:PORT to ADDR:PORT instead (repeatable)\n"
          "      --cacert FILE       also trust the certificates in FILE (PEM)\n"
          "  -h, --help              show this text\n"
          "      --version           show the version\n"
          "\n"
-         "Exit status: 0 after the runs, 2 for a bad command line or an empty seed,\n"
-         "3 when no request got any reply, 1 when the -o file could not be written.\n";
+         "Exit status: 0 after the runs, 2 for a bad command line, an empty seed or a\n"
+         "bad recipe file, 3 when no request got any reply, 1 when the -o file could\n"
+         "not be written; --check: 0 when every source gives keywords, 4 otherwise.\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv) {
@@ -58,6 +78,9 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       {"timeout", required_argument, nullptr, kTimeout},
       {"connect-to", required_argument, nullptr, kConnectTo},
       {"cacert", required_argument, nullptr, kCacert},
+      {"sources", required_argument, nullptr, kSources},
+      {"list-sources", no_argument, nullptr, kListSources},
+      {"check", no_argument, nullptr, kCheck},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
@@ -106,6 +129,9 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       }
       case kConnectTo: options.connect_to.emplace_back(optarg); break;
       case kCacert: options.cacert = optarg; break;
+      case kSources: options.sources_file = optarg; break;
+      case kListSources: options.list_sources = true; break;
+      case kCheck: options.check = true; break;
       case 'h': options.help = true; break;
       case kVersion: options.version = true; break;
       case ':': parsed.error = "option '" + given + "' needs a value"; return parsed;
@@ -113,7 +139,12 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     }
   }
   for (int i = optind; i < argc; ++i) options.seeds.emplace_back(argv[i]);
-  if (options.seeds.empty() && !options.help && !options.version) {
+  if (options.check && options.seeds.size() > 1) {
+    parsed.error = "--check takes one seed";
+    return parsed;
+  }
+  const bool needs_seed = !options.help && !options.version && !options.list_sources;
+  if (options.seeds.empty() && needs_seed && !options.check) {
     parsed.error = "no seed given";
     return parsed;
   }

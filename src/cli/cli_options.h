@@ -18,6 +18,9 @@ struct CliOptions {
   std::optional<int> timeout_seconds;  // absent: each engine's own
   std::vector<std::string> connect_to;
   std::string cacert;
+  std::optional<std::string> sources_file;  // instead of the user's recipe file
+  bool list_sources = false;
+  bool check = false;  // the one seed, if given, is in `seeds`
   bool help = false;
   bool version = false;
 };

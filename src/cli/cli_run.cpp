@@ -9,9 +9,11 @@
 
 #include "cli/cli_options.h"
 #include "cli/reporting_requests.h"
+#include "cli/source_check.h"
 #include "cli/terminal_window.h"
-#include "mining/keyword_sources.h"
 #include "mining/mining_run.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/file_writer.h"
@@ -53,22 +55,46 @@ std::optional<std::vector<Text>> GbkSeeds(const std::vector<std::string>& seeds)
   return converted;
 }
 
+// Each source shows on the progress line while it works. Afterwards the
+// verbose report says what it appended, and a source whose site answered
+// but whose markers cut nothing is named even without --verbose: that is
+// how a changed site shows.
 std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources, TerminalWindow& window,
-                                        TerminalReport& report) {
+                                        TerminalReport& report, ReportingRequests& requests,
+                                        bool warn) {
   const int total = static_cast<int>(sources.size());
   for (int i = 0; i < total; ++i) {
     KeywordSource& source = sources[i];
-    source.step = [&window, &report, number = i + 1, total, name = source.name,
+    source.step = [&window, &report, &requests, warn, number = i + 1, total, name = source.name,
                    step = std::move(source.step)](SourceContext& context) {
       window.SetSource(number, total, name);
+      requests.TakeTally();
       const int before = window.KeywordCount();
       if (step) step(context);
       // Lines, not items: a source's text may cut into several lines or none.
       report.Detail(name + ": " + std::to_string(window.KeywordCount() - before) +
                     " lines appended");
+      const RequestTally tally = requests.TakeTally();
+      if (warn && tally.replies > 0 && context.Current().keywords == 0) {
+        report.Line("kestrilo-cli: warning: " + name + ": the reply (" + tally.first + ", " +
+                    std::to_string(tally.bytes) +
+                    " bytes) gave no keywords; the site may have changed (see --check)");
+      }
     };
   }
   return sources;
+}
+
+// The recipes in effect: --sources FILE, or else the user's file when there
+// is one, over the built-ins. Nothing when the file is bad.
+std::optional<std::vector<SourceRecipe>> RecipesInEffect(const CliOptions& options) {
+  const RecipeSet set = options.sources_file ? LoadRecipeSet(*options.sources_file, true)
+                                             : LoadRecipeSet(UserRecipeFilePath(), false);
+  if (set.error) {
+    PrintError(set.error->Describe());
+    return std::nullopt;
+  }
+  return set.recipes;
 }
 
 // One keyword per line, each ended by "\n".
@@ -99,7 +125,15 @@ int RunCli(int argc, char** argv) {
     std::fputs("kestrilo-cli 0.1.0\n", stdout);
     return 0;
   }
-  const std::optional<std::vector<Text>> seeds = GbkSeeds(options.seeds);
+  const std::optional<std::vector<SourceRecipe>> recipes = RecipesInEffect(options);
+  if (!recipes) return kExitUsage;
+  if (options.list_sources) {
+    ListSources(*recipes, stdout);
+    return std::fflush(stdout) == 0 ? 0 : kExitWriteFailed;
+  }
+  std::vector<std::string> given = options.seeds;
+  if (options.check && given.empty()) given.emplace_back("手机");
+  const std::optional<std::vector<Text>> seeds = GbkSeeds(given);
   if (!seeds) return kExitUsage;
 
   RegisterPlatformClasses();
@@ -111,10 +145,13 @@ int RunCli(int argc, char** argv) {
   ScopedUiPort installed(ui_port);
   TerminalWindow window(report);
   ReportingRequests requests(report, options.timeout_seconds);
+  if (options.check) return CheckSources(*recipes, seeds->front(), requests, window, stdout);
+
   // Consecutive runs of one window: the list is kept from seed to seed and
   // de-duplicated at the end of each run.
   MiningRun run(window, requests,
-                WithProgress(MakeKeywordSources({options.pace_ms}), window, report));
+                WithProgress(MakeKeywordSources(*recipes, options.pace_ms), window, report,
+                             requests, !options.quiet));
   for (const Text& seed : *seeds) {
     window.KeywordBox().SetContent(seed);
     run.Run();

@@ -22,8 +22,11 @@ void ReportingRequests::Record(const Text& address, const Text& response_headers
   ++requests_;
   const bool reply = IsReply(response_headers);
   if (reply) ++replies_;
-  if (!report_.Verbose()) return;
   const Text outcome = reply ? StatusLine(response_headers) : failure;
+  if (tally_.requests++ == 0) tally_.first = Utf8FromGbk(outcome);
+  tally_.replies += reply ? 1 : 0;
+  tally_.bytes += bytes;
+  if (!report_.Verbose()) return;
   report_.Line("GET " + Utf8FromGbk(address) + " -> " + Utf8FromGbk(outcome) + ", " +
                std::to_string(bytes) + " bytes");
 }

@@ -1,11 +1,21 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "cli/terminal_window.h"
 #include "mining/request_routines.h"
 
 namespace kestrilo {
+
+// What the requests of one source came to.
+struct RequestTally {
+  int requests = 0;
+  int replies = 0;         // requests answered with a status line
+  std::size_t bytes = 0;   // of the bodies, over every request
+  std::string first;       // the first request's status line or failure (UTF-8)
+};
 
 // The real engines, called as the window calls them, with an eye on each
 // exchange: whether any reply came back at all (the network may be down),
@@ -20,6 +30,8 @@ class ReportingRequests : public RequestRoutines {
 
   int Requests() const { return requests_; }
   int Replies() const { return replies_; }
+  // The requests since the last call, which starts a new tally.
+  RequestTally TakeTally() { return std::exchange(tally_, {}); }
 
  private:
   void Record(const Text& address, const Text& response_headers, const Text& failure,
@@ -29,6 +41,7 @@ class ReportingRequests : public RequestRoutines {
   std::optional<int> timeout_seconds_;
   int requests_ = 0;
   int replies_ = 0;
+  RequestTally tally_;
 };
 
 }  // namespace kestrilo

@@ -72,6 +72,11 @@ void TerminalWindow::SetSource(int number, int total, const std::string& name) {
   ShowProgress();
 }
 
+void TerminalWindow::ClearSource() {
+  source_number_ = 0;
+  report_.ClearProgress();
+}
+
 void TerminalWindow::ShowProgress() {
   if (source_number_ == 0) return;
   report_.Progress(Utf8FromGbk(keyword_.Content()) + ": source " + std::to_string(source_number_) +

@@ -29,10 +29,10 @@ class TerminalReport {
   void Detail(const std::string& utf8) {
     if (verbose_) Line(utf8);
   }
-
- private:
+  // Wipes the progress line, so that standard output can be written.
   void ClearProgress();
 
+ private:
   std::FILE* stream_;
   bool progress_;
   bool verbose_;
@@ -64,6 +64,8 @@ class TerminalWindow : public MiningWindow {
 
   // Set by the sources' wrappers: the 1-based number of the source at work.
   void SetSource(int number, int total, const std::string& name);
+  // No source at work: the progress line goes.
+  void ClearSource();
   int KeywordCount() const;
 
  private:

@@ -12,8 +12,8 @@ namespace kestrilo {
 // What one source step of a run works with.
 class SourceContext {
  public:
-  SourceContext(MiningWindow& window, RequestRoutines& requests, MiningState& state)
-      : window_(window), requests_(requests), state_(state) {}
+  SourceContext(MiningWindow& window, RequestRoutines& requests)
+      : window_(window), requests_(requests) {}
 
   // The keyword box as it is now: a source reads it afresh for every address
   // it builds, so an edit during the run takes effect at the next request.
@@ -26,14 +26,20 @@ class SourceContext {
   // The wait between two keywords, processing events meanwhile.
   void Pause(int milliseconds) const;
 
+  // True once the window is closing: a source stops at once.
+  bool Closing() const { return window_.IsClosing(); }
+
   RequestRoutines& Requests() const { return requests_; }
-  MiningState& State() const { return state_; }
   MiningWindow& Window() const { return window_; }
+
+  // What the source at work has done so far. The run gives each source a
+  // fresh one and keeps it afterwards.
+  SourceState& Current() { return current_; }
 
  private:
   MiningWindow& window_;
   RequestRoutines& requests_;
-  MiningState& state_;
+  SourceState current_;
   bool appended_ = false;
 };
 

@@ -32,7 +32,7 @@ void MiningRun::SetStatus(const Text& text) {
 // The bar's position goes through a floating-point sum cut toward zero, as
 // the progress arithmetic always has.
 void MiningRun::StepProgress() {
-  const double next = static_cast<double>(window_.Progress().Position()) + 10.0;
+  const double next = static_cast<double>(window_.Progress().Position()) + kProgressPerSource;
   window_.Progress().SetPosition(static_cast<int>(next));
 }
 
@@ -44,18 +44,23 @@ void MiningRun::Run() {
   }
   RunningFlag running(running_);
 
+  // Each source moves the bar by 10, so the last one fills it.
+  if (!sources_.empty()) window_.Progress().SetMaximum(kProgressPerSource * SourceCount());
   window_.Progress().SetPosition(0);
   window_.ExportButton().SetEnabled(false);
   SetStatus("正在挖掘关键词："_gbk + window_.KeywordBox().Content());
 
-  SourceContext context(window_, requests_, state_);
+  state_.sources.clear();
+  SourceContext context(window_, requests_);
   for (const KeywordSource& source : sources_) {
     if (window_.IsClosing()) return;
+    context.Current() = NewSourceState(source.name);
     // A source that fails in any way contributes nothing; the run goes on.
     try {
       if (source.step) source.step(context);
     } catch (const std::exception&) {
     }
+    state_.sources.push_back(std::move(context.Current()));
     if (window_.IsClosing()) return;
     StepProgress();
   }

@@ -11,6 +11,8 @@ namespace kestrilo {
 // remove duplicate lines and report completion.
 class MiningRun {
  public:
+  static constexpr int kProgressPerSource = 10;
+
   MiningRun(MiningWindow& window, RequestRoutines& requests, std::vector<KeywordSource> sources);
 
   // Runs to completion. Refuses an empty seed with a message; does nothing
@@ -19,6 +21,7 @@ class MiningRun {
   void Run();
 
   bool IsRunning() const { return running_; }
+  int SourceCount() const { return static_cast<int>(sources_.size()); }
   const MiningState& State() const { return state_; }
 
  private:

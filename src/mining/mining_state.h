@@ -1,32 +1,34 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "runtime/types.h"
 
 namespace kestrilo {
 
-// The working values of the sources. One set exists per main window and
-// every run overwrites it; it keeps the last run's values afterwards, which
-// makes it the place to look when a source comes back empty.
+// What one source did in the last run: its last reply, what each of its
+// cuts took from it, and its tallies. The place to look when a source comes
+// back empty.
+struct SourceState {
+  std::string name;
+  Text reply;                  // the last reply, read as GBK
+  std::vector<TextList> cuts;  // per cut: the keywords it took from that reply
+  int page = 0;                // a paged source: the page asked last
+  int requests = 0;
+  int keywords = 0;  // taken by all its cuts, over every page
+};
+
+inline SourceState NewSourceState(std::string name) {
+  SourceState state;
+  state.name = std::move(name);
+  return state;
+}
+
+// The working values of a run, one entry per source in run order. Every run
+// overwrites them; they keep the last run's values afterwards.
 struct MiningState {
-  Text baiduSuggestText;
-  Text sogouSuggestText;
-  Text chinazIndexText;
-  int chinazPageNo = 0;
-  Text chinazPageText;
-  TextList chinazItems;
-  int chinazItemNo = 0;
-  Text wordLibText;
-  TextList wordLibItems;
-  int wordLibItemNo = 0;
-  Text taobaoText;
-  TextList taobaoItems;
-  int taobaoItemNo = 0;
-  Text mobileText;
-  TextList mobileSpanItems;
-  Text mobileRelatedText;
-  TextList mobileRelatedItems;
-  int mobileSpanItemNo = 0;
-  int mobileRelatedItemNo = 0;
+  std::vector<SourceState> sources;
 };
 
 }  // namespace kestrilo

@@ -16,7 +16,7 @@ class MiningWindow {
   virtual ~MiningWindow() = default;
   virtual EditBox& KeywordBox() = 0;    // 编辑框1: the seed, as typed
   virtual EditBox& ResultBox() = 0;     // 编辑框2: the keyword list
-  virtual ProgressBar& Progress() = 0;  // 进度条1: 0..60, 10 per source
+  virtual ProgressBar& Progress() = 0;  // 进度条1: 10 per source
   virtual StatusBar& Status() = 0;      // 状态条1
   virtual Button& ExportButton() = 0;   // 按钮2
   // An OK-only message box with the default title; returns when it is closed.

@@ -24,6 +24,9 @@ class ProgressBar {
   virtual ~ProgressBar() = default;
   virtual int Position() const = 0;
   virtual void SetPosition(int position) = 0;
+  virtual int Maximum() const = 0;
+  // A position past the new maximum is pulled back to it.
+  virtual void SetMaximum(int maximum) = 0;
 };
 
 class Button {

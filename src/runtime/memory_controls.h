@@ -25,6 +25,11 @@ class MemoryProgressBar : public ProgressBar {
   MemoryProgressBar(int minimum, int maximum) : minimum_(minimum), maximum_(maximum) {}
   int Position() const override { return position_; }
   void SetPosition(int position) override { position_ = std::clamp(position, minimum_, maximum_); }
+  int Maximum() const override { return maximum_; }
+  void SetMaximum(int maximum) override {
+    maximum_ = std::max(maximum, minimum_);
+    position_ = std::clamp(position_, minimum_, maximum_);
+  }
 
  private:
   int minimum_;

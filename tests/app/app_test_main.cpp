@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }
+  // The windows read their user recipes from here, never from the real home.
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   // Windows close and open again from test to test.

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -142,6 +143,45 @@ class WindowRuntimeTest : public QObject {
              (QStringList{"edit", "missing"}));
     QVERIFY(!ShowDeclaredWindow(window));
     QVERIFY(!window.isVisible());
+  }
+
+  // The user's recipe file decides the sources and the bar's length; a bad
+  // one is said once, over the window, and the built-ins run instead.
+  void userRecipeFileSetsTheSources_data() {
+    QTest::addColumn<QByteArray>("toml");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a seventh source") << QByteArray("[[source]]\nname = \"seventh\"\n"
+                                                    "engine = \"web\"\naddress = \"http://a/{seed}\"\n"
+                                                    "seed = \"gbk\"\nreply = \"gbk\"\n"
+                                                    "[[source.cut]]\nitems = ['<b>', '</b>']\n")
+                                      << 70 << QString();
+    QTest::newRow("a bad file") << QByteArray("[[source]]\nname = \"baidu mobile\"\nenabled = 1\n")
+                                << 60
+                                << QString::fromUtf8("来源配方文件有误，本次使用内置来源：\r\n") +
+                                       qEnvironmentVariable("XDG_CONFIG_HOME") +
+                                       "/kestrilo/sources.toml:3: source \"baidu mobile\", key "
+                                       "\"enabled\": is an integer; expected true or false";
+  }
+
+  void userRecipeFileSetsTheSources() {
+    QFETCH(QByteArray, toml);
+    QFETCH(int, maximum);
+    QFETCH(QString, message);
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + "/kestrilo";
+    QVERIFY(QDir().mkpath(folder));
+    QFile file(folder + "/sources.toml");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(toml);
+    file.close();
+
+    const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>();
+    QTest::qWait(100);
+    file.remove();
+
+    QCOMPARE(Find<QProgressBar>(window.get(), "进度条1")->maximum(), maximum);
+    QCOMPARE(MessageLog::Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    MessageLog::Clear();
   }
 
   void messageWindowIsLoadedOnceAndBroughtToTheFront() {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -30,13 +31,16 @@ using testing::ExpectedSiteKeywords;
 using testing::FakeSiteList;
 using testing::FakeSites;
 using ::testing::HasSubstr;
-using testing::LoopbackServer;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::ostringstream content;
   content << file.rdbuf();
   return content.str();
+}
+
+std::size_t ReadSiteFixtureSize(const std::string& name) {
+  return testing::ReadSiteFixture(name).size();
 }
 
 std::string Joined(const std::vector<std::string>& lines, const std::string& separator, bool gbk) {
@@ -60,26 +64,35 @@ class CliTest : public ::testing::Test {
     folder_ = std::filesystem::temp_directory_path() /
               ("kestrilo_cli_" + std::to_string(getpid()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder_);
+    std::filesystem::create_directories(folder_ / "config" / "kestrilo");
+    // The child reads its user recipes from here, never from the real home.
+    setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
   }
   void TearDown() override { std::filesystem::remove_all(folder_); }
 
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
 
-  // The routing and trust options that send every site to the fake ones.
-  std::vector<std::string> Routed(bool refused = false) const {
+  // The routing and trust options that send every site to the fake ones,
+  // or the hosts in `refused` to a port where nothing listens.
+  std::vector<std::string> Routed(const std::set<std::string>& refused = {}) const {
     std::vector<std::string> args;
-    const std::vector<std::string> routes = sites_.Routes();
-    for (std::size_t i = 0; i < routes.size(); ++i) {
-      const testing::FakeSite& site = FakeSiteList()[i];
+    for (const std::string& route : sites_.Routes(refused)) {
       args.push_back("--connect-to");
-      args.push_back(refused ? std::string(site.host) + ":" + (site.secure ? "443" : "80") +
-                                   ":127.0.0.1:" + std::to_string(closed_port_)
-                             : routes[i]);
+      args.push_back(route);
     }
     args.push_back("--cacert");
     args.push_back(sites_.CaFile());
     return args;
+  }
+
+  static std::set<std::string> AllHosts() {
+    std::set<std::string> hosts;
+    for (const testing::FakeSite& site : FakeSiteList()) hosts.insert(site.host);
+    return hosts;
+  }
+
+  void WriteUserRecipes(const std::string& toml) const {
+    std::ofstream(folder_ / "config" / "kestrilo" / "sources.toml") << toml;
   }
 
   Outcome Cli(std::vector<std::string> args) const {
@@ -123,8 +136,6 @@ class CliTest : public ::testing::Test {
 
   std::filesystem::path folder_;
   FakeSites sites_;
-  // A port nothing listens on any more: connections to it are refused.
-  int closed_port_ = LoopbackServer([](httplib::Server&) {}).port();
 };
 
 TEST_F(CliTest, FullRunPrintsTheListAsUtf8LinesOnStdout) {
@@ -189,7 +200,7 @@ TEST_F(CliTest, SeedCharacterGbkLacksIsSentAsQuestionMarkWithAWarning) {
 
 TEST_F(CliTest, NoSiteRepliesExitsThreeWithOneLine) {
   std::ofstream(PathOf("list.txt")) << "kept";
-  std::vector<std::string> args = Routed(true);
+  std::vector<std::string> args = Routed(AllHosts());
   args.insert(args.end(), {"--verbose", "-o", PathOf("list.txt"), "手机"});
 
   const Outcome run = Cli(args);
@@ -212,7 +223,7 @@ class RefusedCommandLineTest : public CliTest, public ::testing::WithParamInterf
 
 TEST_P(RefusedCommandLineTest, ExitsTwoWithoutAskingAnySite) {
   // Routed to a closed port: a request would show as a report or exit 3.
-  std::vector<std::string> args = Routed(true);
+  std::vector<std::string> args = Routed(AllHosts());
   args.push_back("--verbose");
   args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
 
@@ -236,6 +247,190 @@ INSTANTIATE_TEST_SUITE_P(
             "TimeoutMustBeWholePositiveSeconds", {"--timeout", "0", "手机"}, "whole seconds"},
         RefusalRow{"UnknownEncodingIsRefused", {"--encoding", "latin1", "手机"}, "gbk or utf-8"},
         RefusalRow{"OptionWithoutItsValue", {"手机", "-o"}, "needs a value"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// --- sources as recipes -------------------------------------------------------
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+const std::string kCurrentRecipes = KESTRILO_RECIPE_DIR "/current.toml";
+
+// How one fake site departs from its fixtures.
+enum class SiteChange { kNone, kPFalse, kRefused, kEmptyBody, kServerError };
+
+struct CheckRow {
+  const char* name;
+  const char* source;  // whose site changes
+  SiteChange change;
+  std::vector<std::string> options;
+  const char* verdict;  // that source's; every other one is "ok"
+  const char* outcome;  // in that source's line
+  int exit_code;
+};
+
+class CheckTest : public CliTest, public ::testing::WithParamInterface<CheckRow> {
+ protected:
+  // The sites' changes, and the hosts to refuse.
+  std::set<std::string> Change(const std::string& source, SiteChange change) {
+    const std::string host = source.empty() ? "" : testing::SiteOf(source).host;
+    switch (change) {
+      case SiteChange::kPFalse: sites_.ServeFixture(host, "baidu_suggest_p_false.js"); break;
+      case SiteChange::kRefused: return {host};
+      case SiteChange::kEmptyBody:
+        sites_.Override(host, [](const auto&, auto& response) { response.status = 200; });
+        break;
+      case SiteChange::kServerError:
+        sites_.Override(host, [](const auto&, auto& response) {
+          response.status = 500;
+          response.set_content("<html><body>服务器错误</body></html>", "text/html; charset=utf-8");
+        });
+        break;
+      case SiteChange::kNone: break;
+    }
+    return {};
+  }
+};
+
+TEST_P(CheckTest, SaysWhichSourceStoppedGivingKeywords) {
+  const CheckRow& row = GetParam();
+  std::vector<std::string> args = Routed(Change(row.source, row.change));
+  args.insert(args.end(), row.options.begin(), row.options.end());
+  args.push_back("--check");
+
+  const Outcome run = Cli(args);
+
+  EXPECT_EQ(run.exit_code, row.exit_code) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 6u) << run.out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& name = testing::FakeSiteList()[i].recipe;
+    EXPECT_TRUE(lines[i].starts_with(name + " ")) << lines[i];
+    const bool changed = name == row.source;
+    EXPECT_TRUE(lines[i].ends_with("  " + std::string(changed ? row.verdict : "ok"))) << lines[i];
+    if (changed) {
+      EXPECT_THAT(lines[i], HasSubstr(row.outcome));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sites, CheckTest,
+    ::testing::Values(
+        CheckRow{"EverySiteAsDesignedIsOk", "", SiteChange::kNone, {}, "ok", "", 0},
+        // The chinaz source asks its count page and two pages.
+        CheckRow{"APagedSourceCountsAllItsRequests", "chinaz index", SiteChange::kNone, {}, "ok",
+                 "HTTP/1.1 200 OK (3 requests)", 0},
+        CheckRow{"TodaysBaiduReplyCutsNothingWithTheBuiltIn", "baidu suggestion",
+                 SiteChange::kPFalse, {}, "no keywords", "HTTP/1.1 200 OK", 4},
+        CheckRow{"TheCurrentSetCutsTodaysBaiduReply", "baidu suggestion", SiteChange::kPFalse,
+                 {"--sources", kCurrentRecipes}, "ok", "HTTP/1.1 200 OK", 0},
+        CheckRow{"ARefusedConnectionFailed", "sogou suggestion", SiteChange::kRefused, {},
+                 "failed", "no reply", 4},
+        CheckRow{"AReplyWithoutBodyIsEmpty", "taobao suggestion", SiteChange::kEmptyBody, {},
+                 "empty", "0 bytes", 4},
+        CheckRow{"AnErrorPageCutsNothing", "baidu mobile", SiteChange::kServerError, {},
+                 "no keywords", "HTTP/1.1 500 Internal Server Error", 4}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+struct WarningRow {
+  const char* name;
+  std::vector<std::string> options;
+  bool warns;
+  bool baidu_keywords;
+};
+
+class NoKeywordsWarningTest : public CliTest, public ::testing::WithParamInterface<WarningRow> {};
+
+TEST_P(NoKeywordsWarningTest, ARunNamesTheSourceWhoseReplyGaveNothing) {
+  const WarningRow& row = GetParam();
+  sites_.ServeFixture(testing::SiteOf("baidu suggestion").host, "baidu_suggest_p_false.js");
+  std::vector<std::string> options = row.options;
+  options.push_back("手机");
+
+  const Outcome run = FullRun(options);
+
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  const std::string warning = "kestrilo-cli: warning: baidu suggestion: the reply (HTTP/1.1 200 OK, " +
+                              std::to_string(ReadSiteFixtureSize("baidu_suggest_p_false.js")) +
+                              " bytes) gave no keywords";
+  EXPECT_EQ(run.err.find(warning) != std::string::npos, row.warns) << run.err;
+  EXPECT_EQ(Lines(run.err).size(), row.warns ? 1u : 0u) << run.err;
+  EXPECT_EQ(run.out.find("b\" 型号\n") != std::string::npos, row.baidu_keywords) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, NoKeywordsWarningTest,
+    ::testing::Values(WarningRow{"EvenWithoutVerbose", {}, true, false},
+                      WarningRow{"SilencedByQuiet", {"--quiet"}, false, false},
+                      WarningRow{"NotWhenTheCurrentSetCutsIt", {"--sources", kCurrentRecipes},
+                                 false, true}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(CliTest, ListSourcesShowsTheSetInEffectAndWhereEachCameFrom) {
+  WriteUserRecipes("[[source]]\nname = \"baidu mobile\"\nenabled = false\n\n" +
+                   ReadFile(std::string(std::getenv("KESTRILO_FIXTURES")) +
+                            "/recipes/seventh_source.toml"));
+
+  const std::vector<std::string> user = Lines(Cli({"--list-sources"}).out);
+  const std::vector<std::string> given =
+      Lines(Cli({"--sources", kCurrentRecipes, "--list-sources"}).out);
+
+  ASSERT_EQ(user.size(), 6u);
+  EXPECT_THAT(user[0], ::testing::StartsWith("baidu suggestion "));
+  EXPECT_THAT(user[0], HasSubstr(" built-in "));
+  EXPECT_THAT(user[4], ::testing::StartsWith("taobao suggestion "));
+  EXPECT_THAT(user[5], ::testing::StartsWith("example suggestion "));
+  EXPECT_THAT(user[5], HasSubstr("kestrilo/sources.toml:7 "));
+  EXPECT_THAT(user[5], HasSubstr(" https://suggest.example.com/complete?q={seed}&limit=10"));
+  // --sources is read instead of the user's file.
+  ASSERT_EQ(given.size(), 6u);
+  EXPECT_THAT(given[0], HasSubstr("current.toml:"));
+  EXPECT_THAT(given[5], ::testing::StartsWith("baidu mobile "));
+}
+
+struct BadRecipeRow {
+  const char* name;
+  bool user_file;  // the user's sources.toml rather than --sources
+  const char* toml;
+  const char* message;
+};
+
+class BadRecipeFileTest : public CliTest, public ::testing::WithParamInterface<BadRecipeRow> {};
+
+TEST_P(BadRecipeFileTest, ExitsTwoBeforeAnyRequest) {
+  const BadRecipeRow& row = GetParam();
+  std::vector<std::string> args = Routed(AllHosts());
+  args.push_back("--verbose");
+  if (row.user_file) {
+    WriteUserRecipes(row.toml);
+  } else {
+    if (row.toml) std::ofstream(PathOf("bad.toml")) << row.toml;
+    args.insert(args.end(), {"--sources", PathOf("bad.toml")});
+  }
+  args.push_back("手机");
+
+  const Outcome run = Cli(args);
+
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_THAT(run.err, HasSubstr(row.message));
+  EXPECT_THAT(run.err, ::testing::Not(HasSubstr("GET ")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadRecipeFileTest,
+    ::testing::Values(
+        BadRecipeRow{"UserFileWithASyntaxError", true, "[[source]\n",
+                     "kestrilo/sources.toml:1: Error while parsing"},
+        BadRecipeRow{"GivenFileWithAWrongType", false,
+                     "[[source]]\nname = \"baidu mobile\"\nenabled = 0\n",
+                     "bad.toml:3: source \"baidu mobile\", key \"enabled\": is an integer"},
+        BadRecipeRow{"GivenFileThatIsNotThere", false, nullptr, "bad.toml: cannot be read"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(CliTest, HelpAndVersionGoToStdout) {

@@ -13,13 +13,15 @@
 #include <gtest/gtest.h>
 
 #include "mining/engine_requests.h"
-#include "mining/keyword_sources.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
 #include "mining/mining_run.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
 #include "text/remove_duplicates.h"
 
+#include "support/built_in_sites.h"
 #include "support/fake_sites.h"
 #include "support/loopback_server.h"
 #include "support/memory_mining_window.h"
@@ -64,7 +66,7 @@ class FullRunTest : public ::testing::Test {
     for (const testing::FakeSite& site : testing::FakeSiteList()) {
       const int port = site.secure ? 443 : 80;
       if (FaultAt(site.host) == Fault::kRefused) {
-        rules.push_back(std::string(site.host) + ":" + std::to_string(port) +
+        rules.push_back(site.host + ":" + std::to_string(port) +
                         ":127.0.0.1:" + std::to_string(closed_port_));
       } else {
         rules.push_back((site.secure ? secure_ : plain_).RouteFrom(site.host, port));
@@ -120,7 +122,7 @@ class FullRunTest : public ::testing::Test {
 
   void Run(const Text& seed) {
     window.keyword.SetContent(seed);
-    MiningRun run(window, engines, MakeKeywordSources({0}));
+    MiningRun run(window, engines, MakeKeywordSources(BuiltInRecipes(), 0));
     run.Run();
   }
 
@@ -187,10 +189,31 @@ TEST_F(FullRunTest, SixFakeSitesGiveTheHandDerivedListInOrder) {
   ExpectCompletedFor("手机"_gbk);
 }
 
+// A source added by a recipe file runs after the built-ins, and the bar
+// counts it: adding one is a recipe entry and a fake site, nothing else.
+TEST_F(FullRunTest, ASourceFromARecipeFileAddsItsKeywordsAfterTheSix) {
+  const RecipeSet set = LoadRecipeSet(
+      std::string(std::getenv("KESTRILO_FIXTURES")) + "/recipes/seventh_source.toml", true);
+  ASSERT_FALSE(set.error.has_value()) << set.error->Describe();
+  Text expected;
+  for (const testing::FakeSite& site : testing::SitesOf(testing::RecipeNames(set.recipes))) {
+    for (const std::string& line : site.keywords) expected += GbkFromUtf8(line) + "\r\n";
+  }
+  window.keyword.SetContent("手机"_gbk);
+
+  MiningRun(window, engines, MakeKeywordSources(set.recipes, 0)).Run();
+
+  EXPECT_EQ(set.recipes.size(), BuiltInRecipes().size() + 1);
+  EXPECT_EQ(window.results.Content(), RemoveDuplicates(expected, "\r\n", SplitMode::kSeparator));
+  EXPECT_THAT(window.progress.history, ElementsAre(0, 10, 20, 30, 40, 50, 60, 70));
+  EXPECT_THAT(ReceivedRequests(), ::testing::Contains(Received{
+                                      "https", "/complete?q=%E6%89%8B%E6%9C%BA&limit=10"}));
+}
+
 std::string FailingSiteName(const std::tuple<int, Fault>& param) {
   static const char* const kFaultNames[] = {"",          "Refused", "ServerError",
                                             "NoMarkers", "Garbage", "Stall"};
-  std::string name = testing::FakeSiteList()[std::get<0>(param)].host;
+  std::string name = testing::BuiltInSites()[std::get<0>(param)].host;
   for (char& c : name) c = c == '.' ? '_' : c;
   return name + "_" + kFaultNames[static_cast<int>(std::get<1>(param))];
 }
@@ -200,11 +223,11 @@ class FailingSiteTest : public FullRunTest,
 
 TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
   const auto [failing, fault] = GetParam();
-  Break(testing::FakeSiteList()[failing].host, fault);
+  Break(testing::BuiltInSites()[failing].host, fault);
   Text others;
-  for (int i = 0; i < static_cast<int>(testing::FakeSiteList().size()); ++i) {
+  for (int i = 0; i < static_cast<int>(testing::BuiltInSites().size()); ++i) {
     if (i == failing) continue;
-    for (const std::string& line : testing::SiteKeywordLines()[i]) {
+    for (const std::string& line : testing::BuiltInSites()[i].keywords) {
       others += GbkFromUtf8(line) + "\r\n";
     }
   }
@@ -216,7 +239,8 @@ TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSiteInTurn, FailingSiteTest,
-                         ::testing::Combine(::testing::Range(0, 6),
+                         ::testing::Combine(::testing::Range(0, static_cast<int>(
+                                                                    BuiltInRecipes().size())),
                                             ::testing::Values(Fault::kRefused, Fault::kServerError,
                                                               Fault::kNoMarkers, Fault::kGarbage,
                                                               Fault::kStall)),

@@ -15,13 +15,15 @@
 #include <gtest/gtest.h>
 
 #include "mining/engine_requests.h"
-#include "mining/keyword_sources.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
 #include "mining/mining_run.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
 #include "text/remove_duplicates.h"
 
+#include "support/built_in_sites.h"
 #include "support/fake_sites.h"
 #include "support/loopback_server.h"
 #include "support/memory_mining_window.h"
@@ -32,26 +34,30 @@ namespace kestrilo {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using testing::FakeSiteList;
+using testing::BuiltInSites;
 using testing::LoopbackServer;
 using testing::RawConnection;
 using testing::RawHttpServer;
 using testing::ReadSiteFixture;
 using testing::SiteFixtureFor;
-using testing::SiteKeywordLines;
-using testing::SiteKeywordLines;
+using testing::SiteOf;
 using testing::TlsIdentity;
 
-// Indices into FakeSiteList(), which is the order a run asks the sites.
-enum SiteIndex { kBaiduSuggest, kSogou, kChinaz, kWordLib, kTaobao, kBaiduMobile };
+// The sources whose sites turn hostile.
+constexpr const char* kBaiduSuggest = "baidu suggestion";
+constexpr const char* kSogou = "sogou suggestion";
+constexpr const char* kChinaz = "chinaz index";
+constexpr const char* kWordLib = "5guanjianci";
+constexpr const char* kTaobao = "taobao suggestion";
+constexpr const char* kBaiduMobile = "baidu mobile";
 
 // Past this a run counts as hung: the transfers are cancelled so that the
 // test fails instead of hanging the suite.
 constexpr auto kHangLimit = std::chrono::seconds(30);
 constexpr int kTimeoutSeconds = 2;
 
-std::string Fixture(int site, const std::string& target) {
-  const std::string name = SiteFixtureFor(FakeSiteList()[site].host, target);
+std::string Fixture(const std::string& site, const std::string& target) {
+  const std::string name = SiteFixtureFor(SiteOf(site).host, target);
   return name.empty() ? "" : ReadSiteFixture(name);
 }
 
@@ -99,7 +105,7 @@ void TrickledReply(RawConnection& connection) {
 }
 
 // 0xFE opens a double-byte character that never gets its second byte.
-void LeadByteAtTheEnd(int site, const char* target, RawConnection& connection) {
+void LeadByteAtTheEnd(const std::string& site, const char* target, RawConnection& connection) {
   const std::string body = Fixture(site, target) + "\xFE";
   connection.Send(PlainReply(body, body.size()));
 }
@@ -157,7 +163,7 @@ void InvalidUtf8(const httplib::Request&, httplib::Response& response) {
 
 struct HostileRow {
   const char* name;
-  int site;
+  const char* site;  // the source whose site turns hostile
   // The one that fits the site's scheme answers every request to it.
   RawHttpServer::Handler plain;
   std::function<void(const httplib::Request&, httplib::Response&)> secure;
@@ -175,11 +181,11 @@ class HostileSiteTest : public ::testing::TestWithParam<HostileRow> {
     RegisterPlatformClasses();
     SetExtraTrustedCa(sites_.CaFile());
     const HostileRow& row = GetParam();
-    const testing::FakeSite& site = FakeSiteList()[row.site];
+    const testing::FakeSite& site = SiteOf(row.site);
     std::vector<std::string> routes = sites_.Routes();
-    routes[row.site] =
-        site.secure ? secure_.RouteFrom(site.host, 443)
-                    : std::string(site.host) + ":80:127.0.0.1:" + std::to_string(plain_.port());
+    std::erase_if(routes, [&](const std::string& r) { return r.starts_with(site.host + ":"); });
+    routes.push_back(site.secure ? secure_.RouteFrom(site.host, 443)
+                                 : site.host + ":80:127.0.0.1:" + std::to_string(plain_.port()));
     SetConnectTo(routes);
     g_streamed = 0;
     ui_port_.on_events = [this] {
@@ -196,7 +202,7 @@ class HostileSiteTest : public ::testing::TestWithParam<HostileRow> {
   }
 
   int HostileRequests() const {
-    return FakeSiteList()[GetParam().site].secure ? secure_requests_.load()
+    return SiteOf(GetParam().site).secure ? secure_requests_.load()
                                                   : static_cast<int>(plain_.Requests().size());
   }
 
@@ -226,13 +232,13 @@ class HostileSiteTest : public ::testing::TestWithParam<HostileRow> {
 TEST_P(HostileSiteTest, RunEndsInTimeWithEveryOtherSitesKeywords) {
   const HostileRow& row = GetParam();
   Text expected;
-  for (int i = 0; i < static_cast<int>(SiteKeywordLines().size()); ++i) {
-    for (const std::string& line : i == row.site ? row.contributes : SiteKeywordLines()[i]) {
+  for (const testing::FakeSite& site : BuiltInSites()) {
+    for (const std::string& line : site.recipe == row.site ? row.contributes : site.keywords) {
       expected += GbkFromUtf8(line) + "\r\n";
     }
   }
   window_.keyword.SetContent("手机"_gbk);
-  MiningRun run(window_, engines_, MakeKeywordSources({0}));
+  MiningRun run(window_, engines_, MakeKeywordSources(BuiltInRecipes(), 0));
 
   started_ = Clock::now();
   run.Run();
@@ -282,21 +288,21 @@ INSTANTIATE_TEST_SUITE_P(
                    kSogou,
                    TrickledReply,
                    {},
-                   SiteKeywordLines()[kSogou],
+                   SiteOf(kSogou).keywords,
                    1},
         // The lone lead byte lies behind the list and touches nothing.
         HostileRow{"AGbkLeadByteEndingTheDecodedReplyLeavesItsKeywords",
                    kBaiduSuggest,
                    [](RawConnection& c) { LeadByteAtTheEnd(kBaiduSuggest, "/su?wd=", c); },
                    {},
-                   SiteKeywordLines()[kBaiduSuggest],
+                   SiteOf(kBaiduSuggest).keywords,
                    1},
         HostileRow{
             "AGbkLeadByteEndingTheRawReplyLeavesItsKeywords",
             kSogou,
             [](RawConnection& c) { LeadByteAtTheEnd(kSogou, "/sugg/ajaj_json.jsp?key=", c); },
             {},
-            SiteKeywordLines()[kSogou],
+            SiteOf(kSogou).keywords,
             1},
         // Every broken sequence reads as one "?"; the quotes around them
         // survive, so the items keep their bounds.
@@ -317,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                    kChinaz,
                    {},
                    CookieFlood,
-                   SiteKeywordLines()[kChinaz],
+                   SiteOf(kChinaz).keywords,
                    3},
         // The client refuses a header line that long, so the reply is lost
         // as a whole.

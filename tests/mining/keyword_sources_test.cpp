@@ -1,9 +1,8 @@
-#include "mining/keyword_sources.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "mining/page_sources.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
 
@@ -37,10 +36,19 @@ class KeywordSourcesTest : public ::testing::Test {
  protected:
   void SetUp() override { RegisterPlatformClasses(); }
 
-  void RunAll(const SourcePacing& pacing = {0}) {
-    MiningState state;
-    SourceContext context(window, requests, state);
-    for (const KeywordSource& source : MakeKeywordSources(pacing)) source.step(context);
+  void RunAll(std::optional<int> pace_ms = 0) {
+    SourceContext context(window, requests);
+    for (const KeywordSource& source : MakeKeywordSources(BuiltInRecipes(), pace_ms)) {
+      source.step(context);
+    }
+  }
+
+  // Runs the built-in source of that name alone.
+  void RunOne(const std::string& name, std::optional<int> pace_ms = 0) {
+    SourceContext context(window, requests);
+    for (const SourceRecipe& recipe : BuiltInRecipes()) {
+      if (recipe.name == name) SourceFromRecipe(recipe, pace_ms).step(context);
+    }
   }
 
   std::vector<std::pair<bool, Text>> Calls() const {
@@ -113,10 +121,7 @@ TEST_P(ChinazPageCountTest, FirstPageGivesOnlyTheCountOfPagesFetchedAfterIt) {
     requests.replies[Text(kChinaz) + "k/" + std::to_string(page)] =
         ChinazKeywords({"p" + std::to_string(page) + "a", "p" + std::to_string(page) + "b"});
   }
-  MiningState state;
-  SourceContext context(window, requests, state);
-
-  ChinazIndexSource({0}).step(context);
+  RunOne("chinaz index");
 
   std::vector<Text> expected_addresses = {Text(kChinaz) + "k"};
   for (int page = 1; page <= GetParam().pages_fetched; ++page) {
@@ -145,8 +150,25 @@ INSTANTIATE_TEST_SUITE_P(
         PageCountRow{"NonNumericCountFetchesNoPage", ChinazPager("many"), 0},
         PageCountRow{"MissingPagerFetchesNoPage", "<li class=\"c-39\">&nbsp;", 0},
         PageCountRow{"CapitalisedMarkerIsNoMarker", "<LI class=\"c-39\">&nbsp;共3页，到第"_gbk, 0},
-        PageCountRow{"HugeCountIsCappedAt500Pages", ChinazPager("100000"), kMaxChinazPages}),
+        PageCountRow{"HugeCountIsCappedAt500Pages", ChinazPager("100000"), kMaxPages}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Closing the window is noticed after every keyword and every pause, not
+// only between sources: a paged source asks no further page.
+TEST_F(KeywordSourcesTest, APagedSourceStopsAtThePauseWhereTheWindowStartsClosing) {
+  window.keyword.SetContent("k");
+  requests.replies[Text(kChinaz) + "k"] = ChinazPager("3");
+  for (int page = 1; page <= 3; ++page) {
+    requests.replies[Text(kChinaz) + "k/" + std::to_string(page)] = ChinazKeywords({"a", "b"});
+  }
+  port.on_events = [this] { window.closing = !port.waits.empty(); };
+
+  RunOne("chinaz index", std::nullopt);
+
+  EXPECT_EQ(window.results.Content(), "a\r\n");
+  EXPECT_EQ(port.waits.size(), 1u);
+  EXPECT_EQ(requests.calls.size(), 2u) << "the count page and page 1 only";
+}
 
 TEST_F(KeywordSourcesTest, BaiduMobileAppendsSpanEntriesBeforeRelatedSearchesFoundEarlierInPage) {
   window.keyword.SetContent("k");
@@ -172,11 +194,11 @@ TEST_F(KeywordSourcesTest, PacingWaitsAfterEveryChinazAndWordLibraryKeywordOnly)
   requests.replies["http://suggestion.baidu.com/su?wd=k&p=3&cb=window.bdsug.sug"] =
       "p:true,s:[\"b1\",\"b2\"]";
 
-  RunAll(SourcePacing{});
+  RunAll(std::nullopt);
   EXPECT_EQ(port.waits, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(50)));
 
   port.waits.clear();
-  RunAll(SourcePacing{0});
+  RunAll(0);
   EXPECT_TRUE(port.waits.empty());
 }
 

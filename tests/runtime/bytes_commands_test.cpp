@@ -11,7 +11,7 @@
 #include "runtime/gbk.h"
 #include "runtime/text_commands.h"
 
-#include "named_rows.h"
+#include "support/named_rows.h"
 
 namespace kestrilo {
 namespace {

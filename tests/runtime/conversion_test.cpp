@@ -9,7 +9,7 @@
 
 #include "runtime/gbk.h"
 
-#include "named_rows.h"
+#include "support/named_rows.h"
 
 namespace kestrilo {
 namespace {

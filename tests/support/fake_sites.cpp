@@ -1,5 +1,6 @@
 #include "support/fake_sites.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -11,13 +12,79 @@ namespace kestrilo::testing {
 
 const std::vector<FakeSite>& FakeSiteList() {
   static const std::vector<FakeSite> sites = {
-      {"suggestion.baidu.com", false, "/su?wd=", "text/javascript; charset=gbk"},
-      {"w.sugg.sogou.com", false, "/sugg/ajaj_json.jsp?key=", "text/javascript; charset=gbk"},
-      {"data.chinaz.com", true, "/keyword/allindex/", "text/html"},
-      {"www.5guanjianci.com", true, "/ciku/search?word=", "text/html; charset=utf-8"},
-      {"suggest.taobao.com", true, "/sug?", "application/javascript; charset=utf-8"},
-      {"m.baidu.com", true, "/s?word=", "text/html; charset=utf-8"},
+      {"baidu suggestion",
+       "suggestion.baidu.com",
+       false,
+       "/su?wd=",
+       "text/javascript; charset=gbk",
+       "baidu_suggest.js",
+       "",
+       {"手机壳", "手机 \"a", "b\" 型号", "手机"}},
+      {"sogou suggestion",
+       "w.sugg.sogou.com",
+       false,
+       "/sugg/ajaj_json.jsp?key=",
+       "text/javascript; charset=gbk",
+       "sogou_suggest.js",
+       "",
+       {"手机壳", "手机游戏", "华为手机"}},
+      {"chinaz index",
+       "data.chinaz.com",
+       true,
+       "/keyword/allindex/",
+       "text/html",
+       "chinaz_index.html",
+       "chinaz_page_{page}.html",
+       {"手机报价", "坏行<li class=\"col-133 nofoldtxt\"><a title=\"手机品牌", "手机品牌", "手机壳",
+        "二手手机"}},
+      {"5guanjianci",
+       "www.5guanjianci.com",
+       true,
+       "/ciku/search?word=",
+       "text/html; charset=utf-8",
+       "5guanjianci.html",
+       "",
+       {"手机支架", "%E6%89%8B%E6%9C%BA%E8%86%9C", "华为手机"}},
+      {"taobao suggestion",
+       "suggest.taobao.com",
+       true,
+       "/sug?",
+       "application/javascript; charset=utf-8",
+       "taobao_suggest.js",
+       "",
+       {"手机壳女", "", "手机支架"}},
+      {"baidu mobile",
+       "m.baidu.com",
+       true,
+       "/s?word=",
+       "text/html; charset=utf-8",
+       "baidu_mobile.html",
+       "",
+       {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"}},
+      // A source that exists only as a recipe file (fixtures/recipes).
+      {"example suggestion",
+       "suggest.example.com",
+       true,
+       "/complete?q=",
+       "application/json; charset=utf-8",
+       "example_suggest.json",
+       "",
+       {"手机套", "手机壳", "手机号码"}},
   };
+  return sites;
+}
+
+const FakeSite& SiteOf(const std::string& recipe_name) {
+  for (const FakeSite& site : FakeSiteList()) {
+    if (site.recipe == recipe_name) return site;
+  }
+  std::fprintf(stderr, "fake sites: no site for the source \"%s\"\n", recipe_name.c_str());
+  std::abort();
+}
+
+std::vector<FakeSite> SitesOf(const std::vector<std::string>& recipe_names) {
+  std::vector<FakeSite> sites;
+  for (const std::string& name : recipe_names) sites.push_back(SiteOf(name));
   return sites;
 }
 
@@ -34,15 +101,14 @@ std::string SiteFixtureFor(const std::string& host, const std::string& target) {
   for (const FakeSite& site : FakeSiteList()) {
     if (host != site.host) continue;
     if (target.rfind(site.path_prefix, 0) != 0) return "";
-    if (host == "suggestion.baidu.com") return "baidu_suggest.js";
-    if (host == "w.sugg.sogou.com") return "sogou_suggest.js";
-    if (host == "www.5guanjianci.com") return "5guanjianci.html";
-    if (host == "suggest.taobao.com") return "taobao_suggest.js";
-    if (host == "m.baidu.com") return "baidu_mobile.html";
-    const std::string rest = target.substr(std::string(site.path_prefix).size());
+    if (site.page_fixture.empty()) return site.fixture;
+    // The pages are the first page's address with "/N" behind.
+    const std::string rest = target.substr(site.path_prefix.size());
     const std::size_t slash = rest.rfind('/');
-    return slash == std::string::npos ? "chinaz_index.html"
-                                      : "chinaz_page_" + rest.substr(slash + 1) + ".html";
+    if (slash == std::string::npos) return site.fixture;
+    std::string name = site.page_fixture;
+    name.replace(name.find("{page}"), 6, rest.substr(slash + 1));
+    return name;
   }
   return "";
 }
@@ -51,19 +117,6 @@ std::vector<std::string> ExpectedSiteKeywords() {
   std::istringstream text(ReadSiteFixture("expected_keywords.txt"));
   std::vector<std::string> lines;
   for (std::string line; std::getline(text, line);) lines.push_back(line);
-  return lines;
-}
-
-const std::vector<std::vector<std::string>>& SiteKeywordLines() {
-  static const std::vector<std::vector<std::string>> lines = {
-      {"手机壳", "手机 \"a", "b\" 型号", "手机"},
-      {"手机壳", "手机游戏", "华为手机"},
-      {"手机报价", "坏行<li class=\"col-133 nofoldtxt\"><a title=\"手机品牌", "手机品牌", "手机壳",
-       "二手手机"},
-      {"手机支架", "%E6%89%8B%E6%9C%BA%E8%86%9C", "华为手机"},
-      {"手机壳女", "", "手机支架"},
-      {"手机排行榜", "\\u624b\\u673a\\u58f3", "小米手机", "手机排行榜"},
-  };
   return lines;
 }
 
@@ -88,24 +141,58 @@ FakeSites::FakeSites()
           [this](httplib::Server& s) { s.Get(".*", [this](auto& q, auto& r) { Serve(q, r); }); }),
       secure_(
           [this](httplib::Server& s) { s.Get(".*", [this](auto& q, auto& r) { Serve(q, r); }); },
-          TlsIdentity::kCaSigned) {}
+          TlsIdentity::kCaSigned),
+      // A port nothing listens on any more: connections to it are refused.
+      closed_port_(LoopbackServer([](httplib::Server&) {}).port()) {}
 
-std::vector<std::string> FakeSites::Routes() const {
+std::vector<std::string> FakeSites::Routes(const std::set<std::string>& refused) const {
   std::vector<std::string> routes;
   for (const FakeSite& site : FakeSiteList()) {
-    routes.push_back((site.secure ? secure_ : plain_).RouteFrom(site.host, site.secure ? 443 : 80));
+    const int port = site.secure ? 443 : 80;
+    routes.push_back(refused.contains(site.host)
+                         ? site.host + ":" + std::to_string(port) + ":127.0.0.1:" +
+                               std::to_string(closed_port_)
+                         : (site.secure ? secure_ : plain_).RouteFrom(site.host, port));
   }
   return routes;
 }
 
 std::string FakeSites::CaFile() const { return GetTestCertificates().ca_pem; }
 
+void FakeSites::Override(const std::string& host, Handler handler) {
+  std::lock_guard lock(mutex_);
+  overrides_[host] = std::move(handler);
+}
+
+void FakeSites::ServeFixture(const std::string& host, const std::string& fixture) {
+  const std::string content_type = [&] {
+    for (const FakeSite& site : FakeSiteList()) {
+      if (site.host == host) return site.content_type;
+    }
+    return std::string("text/plain");
+  }();
+  Override(host, [body = ReadSiteFixture(fixture), content_type](const httplib::Request&,
+                                                                  httplib::Response& response) {
+    response.set_content(body, content_type);
+  });
+}
+
 void FakeSites::Serve(const httplib::Request& request, httplib::Response& response) {
   ++requests_;
   if (const long long delay = delay_ms_; delay > 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(delay));
   }
-  ServeSiteFixture(request, response);
+  Handler handler;
+  {
+    std::lock_guard lock(mutex_);
+    const auto found = overrides_.find(request.get_header_value("Host"));
+    if (found != overrides_.end()) handler = found->second;
+  }
+  if (handler) {
+    handler(request, response);
+  } else {
+    ServeSiteFixture(request, response);
+  }
 }
 
 }  // namespace kestrilo::testing

@@ -1,5 +1,7 @@
 #include "support/test_certificates.h"
 
+#include <string>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,14 +13,20 @@
 #include <openssl/x509v3.h>
 #include <stdlib.h>
 
+#include "support/fake_sites.h"
+
 namespace kestrilo::testing {
 namespace {
 
-// The mining sources' real host names are here so that end-to-end tests can
-// route them to fake sites without a switch in production code.
-constexpr const char* kSubjectNames =
-    "DNS:localhost,DNS:kestrilo.test,DNS:*.kestrilo.test,IP:127.0.0.1,"
-    "DNS:data.chinaz.com,DNS:www.5guanjianci.com,DNS:suggest.taobao.com,DNS:m.baidu.com";
+// The fake sites' real host names are here so that end-to-end tests can
+// route them to the loopback servers without a switch in production code.
+std::string SubjectNames() {
+  std::string names = "DNS:localhost,DNS:kestrilo.test,DNS:*.kestrilo.test,IP:127.0.0.1";
+  for (const FakeSite& site : FakeSiteList()) {
+    if (site.secure) names += ",DNS:" + site.host;
+  }
+  return names;
+}
 
 struct KeyDeleter {
   void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
@@ -75,7 +83,7 @@ Cert NewCert(EVP_PKEY* key, const char* common_name, long serial, bool is_ca, X5
   } else {
     AddExtension(self, signer, NID_basic_constraints, "critical,CA:FALSE");
     AddExtension(self, signer, NID_ext_key_usage, "serverAuth");
-    AddExtension(self, signer, NID_subject_alt_name, kSubjectNames);
+    AddExtension(self, signer, NID_subject_alt_name, SubjectNames().c_str());
     if (issuer != nullptr) AddExtension(self, signer, NID_authority_key_identifier, "keyid");
   }
   Require(X509_sign(self, issuer_key != nullptr ? issuer_key : key, EVP_sha256()) > 0, "signing");

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/named_rows.h"
+#include "support/named_rows.h"
 #include "web/inet_cookies.h"
 
 namespace kestrilo {

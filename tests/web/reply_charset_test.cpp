@@ -6,7 +6,7 @@
 
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
-#include "runtime/named_rows.h"
+#include "support/named_rows.h"
 
 #include "support/recording_ui_port.h"
 

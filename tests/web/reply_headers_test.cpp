@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/named_rows.h"
+#include "support/named_rows.h"
 #include "web/cookie_name.h"
 
 #include "support/recording_ui_port.h"

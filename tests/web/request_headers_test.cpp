@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/named_rows.h"
+#include "support/named_rows.h"
 
 namespace kestrilo {
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/gbk.h"
-#include "runtime/named_rows.h"
+#include "support/named_rows.h"
 
 namespace kestrilo {
 namespace {

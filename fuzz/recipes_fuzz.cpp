@@ -1,0 +1,47 @@
+// Recipe files as a user might write them, or worse: the first text of the
+// input is a recipe file, and the sources it defines then run over the
+// texts that follow. Parsing never crashes, and whatever it accepts runs
+// within the page cap.
+
+#include <string_view>
+#include <vector>
+
+#include "mining/recipe_file.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
+#include "platform/platform_classes.h"
+#include "runtime/gbk.h"
+
+#include "source_harness.h"
+
+namespace {
+
+using namespace kestrilo;
+using kestrilo::fuzz::FuzzInput;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool registered = (RegisterPlatformClasses(), true);
+  (void)registered;
+  if (size > fuzz::kMaxInput) return -1;
+
+  FuzzInput in(data, size);
+  const std::string_view toml = in.NextText();
+  const RecipeFile file = ParseRecipeFile(toml, "fuzz.toml");
+  std::vector<SourceRecipe> recipes;
+  if (ApplyRecipeFile(recipes, file)) {
+    FUZZ_CHECK(file.error || !file.entries.empty());
+    return 0;
+  }
+  for (const SourceRecipe& recipe : recipes) {
+    FUZZ_CHECK(recipe.enabled && !recipe.cuts.empty());
+    FUZZ_CHECK(!recipe.pages || (recipe.pages->max >= 1 && recipe.pages->max <= kMaxPages));
+  }
+  fuzz::FuzzWindow window;
+  window.KeywordBox().SetContent("手机"_gbk);
+  for (const SourceRecipe& recipe : recipes) {
+    fuzz::CheckSource(recipe, SourceFromRecipe(recipe, 0), window, in);
+  }
+  return 0;
+}

@@ -1,0 +1,319 @@
+#include "mining/recipe_file.h"
+
+#include <initializer_list>
+#include <set>
+
+#include <toml++/toml.h>
+
+#include "runtime/gbk.h"
+
+namespace kestrilo {
+namespace {
+
+constexpr int kMaxPauseMs = 60'000;
+
+// Thrown inside this file only, to leave a deeply nested check at once.
+struct Fault {
+  int line;
+  std::string key;
+  std::string message;
+};
+
+int LineOf(const toml::node& node) { return static_cast<int>(node.source().begin.line); }
+
+// A table's keys must all be known: a misspelt optional key would
+// otherwise be ignored without a word.
+void RefuseUnknownKeys(const toml::table& table, std::initializer_list<std::string_view> known,
+                       const std::string& prefix) {
+  for (const auto& [key, value] : table) {
+    bool is_known = false;
+    for (std::string_view name : known) is_known = is_known || key.str() == name;
+    if (!is_known) {
+      throw Fault{LineOf(value), prefix + std::string(key.str()), "unknown key"};
+    }
+  }
+}
+
+const char* KindName(const toml::node& node) {
+  switch (node.type()) {
+    case toml::node_type::string: return "a string";
+    case toml::node_type::integer: return "an integer";
+    case toml::node_type::floating_point: return "a number";
+    case toml::node_type::boolean: return "true or false";
+    case toml::node_type::array: return "an array";
+    case toml::node_type::table: return "a table";
+    default: return "a date or time";
+  }
+}
+
+class TableReader {
+ public:
+  TableReader(const toml::table& table, std::string prefix)
+      : table_(table), prefix_(std::move(prefix)) {}
+
+  bool Has(std::string_view key) const { return table_.contains(key); }
+  int Line() const { return LineOf(table_); }
+
+  const toml::node& Required(std::string_view key) const {
+    const toml::node* node = table_.get(key);
+    if (!node) throw Fault{Line(), Key(key), "missing"};
+    return *node;
+  }
+
+  std::string String(std::string_view key) const {
+    const toml::node& node = Required(key);
+    if (!node.is_string()) throw WrongType(key, node, "a string");
+    return std::string(*node.value<std::string_view>());
+  }
+
+  // A string that must become GBK without loss: markers are compared byte
+  // for byte, and a "?" put in by the conversion would match the wrong text.
+  Text Gbk(std::string_view key, const toml::node& node) const {
+    const std::string utf8(*node.value<std::string_view>());
+    Text gbk = GbkFromUtf8(utf8);
+    if (Utf8FromGbk(gbk) != utf8) {
+      throw Fault{LineOf(node), Key(key), "holds characters GBK cannot represent"};
+    }
+    return gbk;
+  }
+
+  std::string OneOf(std::string_view key, std::initializer_list<std::string_view> choices) const {
+    const std::string value = String(key);
+    std::string listed;
+    for (std::string_view choice : choices) {
+      if (value == choice) return value;
+      listed += (listed.empty() ? "\"" : ", \"") + std::string(choice) + "\"";
+    }
+    throw Fault{LineOf(Required(key)), Key(key), "is \"" + value + "\"; expected one of " + listed};
+  }
+
+  bool Bool(std::string_view key, bool absent) const {
+    if (!Has(key)) return absent;
+    const toml::node& node = Required(key);
+    if (!node.is_boolean()) throw WrongType(key, node, "true or false");
+    return *node.value<bool>();
+  }
+
+  int Integer(std::string_view key, int absent, int minimum, int maximum) const {
+    if (!Has(key)) return absent;
+    const toml::node& node = Required(key);
+    if (!node.is_integer()) throw WrongType(key, node, "an integer");
+    const std::int64_t value = *node.value<std::int64_t>();
+    if (value < minimum || value > maximum) {
+      throw Fault{LineOf(node), Key(key),
+                  "is " + std::to_string(value) + "; expected " + std::to_string(minimum) +
+                      " to " + std::to_string(maximum)};
+    }
+    return static_cast<int>(value);
+  }
+
+  // Two non-empty strings: a left and a right marker.
+  MarkerPair Markers(std::string_view key) const {
+    const toml::node& node = Required(key);
+    const toml::array* array = node.as_array();
+    if (!array || array->size() != 2 || !(*array)[0].is_string() || !(*array)[1].is_string()) {
+      throw Fault{LineOf(node), Key(key), "must be two strings: a left and a right marker"};
+    }
+    MarkerPair pair{Gbk(key, (*array)[0]), Gbk(key, (*array)[1])};
+    if (pair.left.empty() || pair.right.empty()) {
+      throw Fault{LineOf(node), Key(key),
+                  std::string(pair.left.empty() ? "the left" : "the right") + " marker is empty"};
+    }
+    return pair;
+  }
+
+  Text Marker(std::string_view key) const {
+    const toml::node& node = Required(key);
+    if (!node.is_string()) throw WrongType(key, node, "a string");
+    Text marker = Gbk(key, node);
+    if (marker.empty()) throw Fault{LineOf(node), Key(key), "is empty"};
+    return marker;
+  }
+
+  // An http or https address whose only placeholders are those allowed.
+  AddressTemplate Address(std::string_view key, bool page_allowed) const {
+    const toml::node& node = Required(key);
+    if (!node.is_string()) throw WrongType(key, node, "a string");
+    const Text text = Gbk(key, node);
+    if (!text.starts_with("http://") && !text.starts_with("https://")) {
+      throw Fault{LineOf(node), Key(key), "must start with http:// or https://"};
+    }
+    std::vector<AddressTemplate::Piece> pieces;
+    std::size_t from = 0;
+    while (from < text.size()) {
+      const std::size_t open = text.find('{', from);
+      if (open == Text::npos) {
+        pieces.push_back({AddressTemplate::Slot::kText, text.substr(from)});
+        break;
+      }
+      if (open > from) pieces.push_back({AddressTemplate::Slot::kText, text.substr(from, open - from)});
+      const std::size_t close = text.find('}', open);
+      const std::string name =
+          close == Text::npos ? text.substr(open) : text.substr(open, close - open + 1);
+      if (name == "{seed}") {
+        pieces.push_back({AddressTemplate::Slot::kSeed, {}});
+      } else if (name == "{page}" && page_allowed) {
+        pieces.push_back({AddressTemplate::Slot::kPage, {}});
+      } else {
+        throw Fault{LineOf(node), Key(key),
+                    "has " + Utf8FromGbk(name) + "; the placeholders are {seed}" +
+                        (page_allowed ? " and {page}" : "")};
+      }
+      from = close + 1;
+    }
+    return AddressTemplate(std::move(pieces));
+  }
+
+  const toml::table& Table() const { return table_; }
+  std::string Key(std::string_view key) const { return prefix_ + std::string(key); }
+
+ private:
+  Fault WrongType(std::string_view key, const toml::node& node, const char* wanted) const {
+    return Fault{LineOf(node), Key(key),
+                 std::string("is ") + KindName(node) + "; expected " + wanted};
+  }
+
+  const toml::table& table_;
+  std::string prefix_;
+};
+
+RecipeCut ReadCut(const TableReader& cut) {
+  RefuseUnknownKeys(cut.Table(), {"list", "items", "split", "within", "unescape"}, "cut.");
+  RecipeCut result;
+  const bool list = cut.Has("list");
+  if (list == cut.Has("items")) {
+    throw Fault{cut.Line(), "cut", "needs either list = [L, R] or items = [L, R], not both"};
+  }
+  if (list) {
+    result.kind = RecipeCut::Kind::kList;
+    result.markers = cut.Markers("list");
+    result.split = cut.Marker("split");
+  } else {
+    result.kind = RecipeCut::Kind::kItems;
+    result.markers = cut.Markers("items");
+    if (cut.Has("split")) {
+      throw Fault{LineOf(cut.Required("split")), "cut.split", "belongs to a list cut only"};
+    }
+  }
+  if (cut.Has("within")) result.within = cut.Markers("within");
+  result.unescape = cut.Bool("unescape", false);
+  return result;
+}
+
+RecipePages ReadPages(const TableReader& source) {
+  const toml::node& node = source.Required("pages");
+  const toml::table* table = node.as_table();
+  if (!table) {
+    throw Fault{LineOf(node), "pages", std::string("is ") + KindName(node) + "; expected a table"};
+  }
+  RefuseUnknownKeys(*table, {"count", "address", "max"}, "pages.");
+  const TableReader pages(*table, "pages.");
+  RecipePages result;
+  result.count = pages.Markers("count");
+  result.address = pages.Address("address", true);
+  if (!result.address.Has(AddressTemplate::Slot::kPage)) {
+    throw Fault{LineOf(pages.Required("address")), "pages.address", "has no {page}"};
+  }
+  result.max = pages.Integer("max", kMaxPages, 1, kMaxPages);
+  return result;
+}
+
+SourceRecipe ReadRecipe(const TableReader& source, const std::string& file_name) {
+  RefuseUnknownKeys(source.Table(),
+                    {"name", "enabled", "engine", "address", "seed", "reply", "pause_ms", "pages",
+                     "cut"},
+                    "");
+  SourceRecipe recipe;
+  recipe.name = source.String("name");
+  recipe.enabled = source.Bool("enabled", true);
+  recipe.file = file_name;
+  recipe.line = source.Line();
+  recipe.engine = source.OneOf("engine", {"web", "inet"}) == "web" ? RecipeEngine::kWeb
+                                                                     : RecipeEngine::kInet;
+  recipe.address = source.Address("address", false);
+  const std::string seed = source.OneOf("seed", {"gbk", "uri", "uri-component"});
+  recipe.seed = seed == "gbk" ? SeedForm::kGbk
+                : seed == "uri" ? SeedForm::kUri
+                                : SeedForm::kUriComponent;
+  recipe.reply =
+      source.OneOf("reply", {"gbk", "utf-8"}) == "gbk" ? ReplyForm::kGbk : ReplyForm::kUtf8;
+  recipe.pause_ms = source.Integer("pause_ms", 0, 0, kMaxPauseMs);
+  if (source.Has("pages")) recipe.pages = ReadPages(source);
+
+  const toml::node& cuts = source.Required("cut");
+  const toml::array* array = cuts.as_array();
+  if (!array || array->empty() || !array->is_array_of_tables()) {
+    throw Fault{LineOf(cuts), "cut", "must be one or more [[source.cut]] tables"};
+  }
+  for (const toml::node& cut : *array) {
+    recipe.cuts.push_back(ReadCut(TableReader(*cut.as_table(), "cut.")));
+  }
+  return recipe;
+}
+
+RecipeEntry ReadEntry(const toml::table& table, const std::string& file_name) {
+  const TableReader source(table, "");
+  const std::string name = source.String("name");
+  if (name.empty()) throw Fault{LineOf(source.Required("name")), "name", "is empty"};
+  // Only a name and "enabled = false": the source of that name is left out.
+  if (table.size() == 2 && source.Has("enabled") && !source.Bool("enabled", true)) {
+    RecipeEntry entry{{}, true};
+    entry.recipe.name = name;
+    entry.recipe.enabled = false;
+    entry.recipe.file = file_name;
+    entry.recipe.line = source.Line();
+    return entry;
+  }
+  return {ReadRecipe(source, file_name), false};
+}
+
+}  // namespace
+
+std::string RecipeError::Describe() const {
+  std::string where = file;
+  if (line > 0) where += ":" + std::to_string(line);
+  std::string what;
+  if (!source.empty()) what += "source \"" + source + "\"";
+  if (!key.empty()) what += (what.empty() ? "" : ", ") + std::string("key \"") + key + "\"";
+  return where + ": " + (what.empty() ? "" : what + ": ") + message;
+}
+
+RecipeFile ParseRecipeFile(std::string_view utf8, const std::string& file_name) {
+  RecipeFile file;
+  toml::table root;
+  try {
+    root = toml::parse(utf8, file_name);
+  } catch (const toml::parse_error& error) {
+    file.error = RecipeError{file_name, static_cast<int>(error.source().begin.line), "", "",
+                             std::string(error.description())};
+    return file;
+  }
+  std::string name;
+  try {
+    RefuseUnknownKeys(root, {"source"}, "");
+    const toml::node* sources = root.get("source");
+    if (!sources) return file;
+    const toml::array* array = sources->as_array();
+    if (!array || !array->is_array_of_tables()) {
+      throw Fault{LineOf(*sources), "source", "must be [[source]] tables"};
+    }
+    std::set<std::string> seen;
+    for (const toml::node& table : *array) {
+      name.clear();
+      if (const toml::node* given = table.as_table()->get("name"); given && given->is_string()) {
+        name = *given->value<std::string>();
+      }
+      RecipeEntry entry = ReadEntry(*table.as_table(), file_name);
+      if (!seen.insert(entry.recipe.name).second) {
+        throw Fault{LineOf(table), "name", "is used by an earlier entry of this file"};
+      }
+      file.entries.push_back(std::move(entry));
+    }
+  } catch (const Fault& fault) {
+    file.entries.clear();
+    file.error = RecipeError{file_name, fault.line, fault.key, name, fault.message};
+  }
+  return file;
+}
+
+}  // namespace kestrilo

@@ -1,0 +1,105 @@
+#include "mining/recipe_set.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <algorithm>
+
+namespace kestrilo {
+namespace {
+
+// Far beyond any hand-written file; a bigger one is not a recipe file.
+constexpr std::streamoff kMaxRecipeFileBytes = std::streamoff{1} << 20;
+
+}  // namespace
+
+const std::vector<SourceRecipe>& BuiltInRecipes() {
+  static const std::vector<SourceRecipe> recipes = [] {
+    RecipeFile file = ParseRecipeFile(BuiltInRecipeText(), "built-in");
+    std::vector<SourceRecipe> parsed;
+    if (const std::optional<RecipeError> error = file.error ? file.error
+                                                            : ApplyRecipeFile(parsed, file)) {
+      // The file is part of the build; tests read it, so this never ships.
+      std::fprintf(stderr, "kestrilo: the built-in recipes are broken: %s\n",
+                   error->Describe().c_str());
+      std::abort();
+    }
+    for (SourceRecipe& recipe : parsed) {
+      recipe.file = "built-in";
+      recipe.line = 0;
+    }
+    return parsed;
+  }();
+  return recipes;
+}
+
+std::optional<RecipeError> ApplyRecipeFile(std::vector<SourceRecipe>& recipes,
+                                           const RecipeFile& file) {
+  if (file.error) return file.error;
+  std::vector<SourceRecipe> result = recipes;
+  for (const RecipeEntry& entry : file.entries) {
+    const SourceRecipe& recipe = entry.recipe;
+    auto same = std::find_if(result.begin(), result.end(),
+                             [&](const SourceRecipe& r) { return r.name == recipe.name; });
+    if (same == result.end()) {
+      if (entry.only_disables) {
+        return RecipeError{recipe.file, recipe.line, "name", recipe.name,
+                           "there is no source of that name to disable"};
+      }
+      if (recipe.enabled) result.push_back(recipe);
+    } else if (recipe.enabled) {
+      *same = recipe;
+    } else {
+      result.erase(same);
+    }
+  }
+  recipes = std::move(result);
+  return std::nullopt;
+}
+
+std::string UserRecipeFilePath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string folder;
+  if (config && *config) {
+    folder = config;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    folder = std::string(home) + "/.config";
+  } else {
+    return {};
+  }
+  return folder + "/kestrilo/sources.toml";
+}
+
+RecipeSet LoadRecipeSet(const std::string& path, bool must_exist) {
+  RecipeSet set{BuiltInRecipes(), std::nullopt};
+  if (path.empty()) return set;
+  std::ifstream stream(path, std::ios::binary | std::ios::ate);
+  if (!stream) {
+    if (errno != ENOENT || must_exist) {
+      set.error = RecipeError{path, 0, "", "", std::string("cannot be read: ") + std::strerror(errno)};
+    }
+    return set;
+  }
+  if (stream.tellg() > kMaxRecipeFileBytes) {
+    set.error = RecipeError{path, 0, "", "", "is larger than 1 MiB; not a recipe file"};
+    return set;
+  }
+  stream.seekg(0);
+  const std::string content{std::istreambuf_iterator<char>(stream), {}};
+  if (stream.bad()) {
+    set.error = RecipeError{path, 0, "", "", "cannot be read"};
+    return set;
+  }
+  std::vector<SourceRecipe> recipes = set.recipes;
+  if (std::optional<RecipeError> error = ApplyRecipeFile(recipes, ParseRecipeFile(content, path))) {
+    set.error = std::move(error);
+    return set;
+  }
+  set.recipes = std::move(recipes);
+  return set;
+}
+
+}  // namespace kestrilo
