@@ -7,9 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include "mining/engine_requests.h"
+#include "mining/mining_run.h"
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
-#include "mining/mining_run.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"

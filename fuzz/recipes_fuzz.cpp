@@ -9,24 +9,16 @@
 #include "mining/recipe_file.h"
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
-#include "platform/platform_classes.h"
 #include "runtime/gbk.h"
 
 #include "source_harness.h"
 
-namespace {
-
 using namespace kestrilo;
-using kestrilo::fuzz::FuzzInput;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool registered = (RegisterPlatformClasses(), true);
-  (void)registered;
   if (size > fuzz::kMaxInput) return -1;
 
-  FuzzInput in(data, size);
+  fuzz::FuzzInput in(data, size);
   const std::string_view toml = in.NextText();
   const RecipeFile file = ParseRecipeFile(toml, "fuzz.toml");
   std::vector<SourceRecipe> recipes;

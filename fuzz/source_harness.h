@@ -11,9 +11,17 @@
 #include "mining/mining_window.h"
 #include "mining/request_routines.h"
 #include "mining/source_recipe.h"
+#include "platform/platform_classes.h"
 #include "runtime/memory_controls.h"
 
 #include "fuzz_input.h"
+
+// The sources unescape through the script class: register it once, before
+// the first input. A target includes this header from its one file.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  kestrilo::RegisterPlatformClasses();
+  return 0;
+}
 
 namespace kestrilo::fuzz {
 

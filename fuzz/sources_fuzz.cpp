@@ -4,26 +4,18 @@
 
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
-#include "platform/platform_classes.h"
 #include "runtime/gbk.h"
 
 #include "source_harness.h"
 
-namespace {
-
 using namespace kestrilo;
-using kestrilo::fuzz::FuzzInput;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool registered = (RegisterPlatformClasses(), true);
-  (void)registered;
   if (size > fuzz::kMaxInput) return -1;
   const std::vector<SourceRecipe>& recipes = BuiltInRecipes();
   static const std::vector<KeywordSource> sources = MakeKeywordSources(recipes, 0);
 
-  FuzzInput in(data, size);
+  fuzz::FuzzInput in(data, size);
   fuzz::FuzzWindow window;
   window.KeywordBox().SetContent("手机"_gbk);
   // The first source is chosen, so each one sees the input's first texts.

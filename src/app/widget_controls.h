@@ -3,12 +3,11 @@
 // The program's control interfaces over Qt widgets. The adapters hold a
 // pointer to a widget of a declared window and live as long as it.
 
-#include <algorithm>
-
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 #include "runtime/controls.h"
 

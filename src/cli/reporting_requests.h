@@ -12,9 +12,9 @@ namespace kestrilo {
 // What the requests of one source came to.
 struct RequestTally {
   int requests = 0;
-  int replies = 0;         // requests answered with a status line
-  std::size_t bytes = 0;   // of the bodies, over every request
-  std::string first;       // the first request's status line or failure (UTF-8)
+  int replies = 0;        // requests answered with a status line
+  std::size_t bytes = 0;  // of the bodies, over every request
+  std::string first;      // the first request's status line or failure (UTF-8)
 };
 
 // The real engines, called as the window calls them, with an eye on each

@@ -101,8 +101,8 @@ class TableReader {
     const std::int64_t value = *node.value<std::int64_t>();
     if (value < minimum || value > maximum) {
       throw Fault{LineOf(node), Key(key),
-                  "is " + std::to_string(value) + "; expected " + std::to_string(minimum) +
-                      " to " + std::to_string(maximum)};
+                  "is " + std::to_string(value) + "; expected " + std::to_string(minimum) + " to " +
+                      std::to_string(maximum)};
     }
     return static_cast<int>(value);
   }
@@ -146,7 +146,8 @@ class TableReader {
         pieces.push_back({AddressTemplate::Slot::kText, text.substr(from)});
         break;
       }
-      if (open > from) pieces.push_back({AddressTemplate::Slot::kText, text.substr(from, open - from)});
+      if (open > from)
+        pieces.push_back({AddressTemplate::Slot::kText, text.substr(from, open - from)});
       const std::size_t close = text.find('}', open);
       const std::string name =
           close == Text::npos ? text.substr(open) : text.substr(open, close - open + 1);
@@ -219,20 +220,19 @@ RecipePages ReadPages(const TableReader& source) {
 }
 
 SourceRecipe ReadRecipe(const TableReader& source, const std::string& file_name) {
-  RefuseUnknownKeys(source.Table(),
-                    {"name", "enabled", "engine", "address", "seed", "reply", "pause_ms", "pages",
-                     "cut"},
-                    "");
+  RefuseUnknownKeys(
+      source.Table(),
+      {"name", "enabled", "engine", "address", "seed", "reply", "pause_ms", "pages", "cut"}, "");
   SourceRecipe recipe;
   recipe.name = source.String("name");
   recipe.enabled = source.Bool("enabled", true);
   recipe.file = file_name;
   recipe.line = source.Line();
-  recipe.engine = source.OneOf("engine", {"web", "inet"}) == "web" ? RecipeEngine::kWeb
-                                                                     : RecipeEngine::kInet;
+  recipe.engine =
+      source.OneOf("engine", {"web", "inet"}) == "web" ? RecipeEngine::kWeb : RecipeEngine::kInet;
   recipe.address = source.Address("address", false);
   const std::string seed = source.OneOf("seed", {"gbk", "uri", "uri-component"});
-  recipe.seed = seed == "gbk" ? SeedForm::kGbk
+  recipe.seed = seed == "gbk"   ? SeedForm::kGbk
                 : seed == "uri" ? SeedForm::kUri
                                 : SeedForm::kUriComponent;
   recipe.reply =

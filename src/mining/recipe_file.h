@@ -16,9 +16,9 @@ namespace kestrilo {
 // What is wrong with a recipe file, and where.
 struct RecipeError {
   std::string file;
-  int line = 0;       // 1-based; 0 when the file could not be read at all
-  std::string key;    // e.g. "cut.list"; empty for a syntax error
-  std::string source; // the entry's name, when it has one
+  int line = 0;        // 1-based; 0 when the file could not be read at all
+  std::string key;     // e.g. "cut.list"; empty for a syntax error
+  std::string source;  // the entry's name, when it has one
   std::string message;
 
   // "FILE:LINE: source "NAME", key "KEY": MESSAGE"

@@ -1,18 +1,18 @@
 #include "mining/recipe_set.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <algorithm>
 
 namespace kestrilo {
 namespace {
 
 // Far beyond any hand-written file; a bigger one is not a recipe file.
-constexpr std::streamoff kMaxRecipeFileBytes = std::streamoff{1} << 20;
+constexpr std::size_t kMaxRecipeFileBytes = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -20,8 +20,8 @@ const std::vector<SourceRecipe>& BuiltInRecipes() {
   static const std::vector<SourceRecipe> recipes = [] {
     RecipeFile file = ParseRecipeFile(BuiltInRecipeText(), "built-in");
     std::vector<SourceRecipe> parsed;
-    if (const std::optional<RecipeError> error = file.error ? file.error
-                                                            : ApplyRecipeFile(parsed, file)) {
+    if (const std::optional<RecipeError> error =
+            file.error ? file.error : ApplyRecipeFile(parsed, file)) {
       // The file is part of the build; tests read it, so this never ships.
       std::fprintf(stderr, "kestrilo: the built-in recipes are broken: %s\n",
                    error->Describe().c_str());
@@ -76,26 +76,34 @@ std::string UserRecipeFilePath() {
 RecipeSet LoadRecipeSet(const std::string& path, bool must_exist) {
   RecipeSet set{BuiltInRecipes(), std::nullopt};
   if (path.empty()) return set;
-  std::ifstream stream(path, std::ios::binary | std::ios::ate);
-  if (!stream) {
-    if (errno != ENOENT || must_exist) {
-      set.error = RecipeError{path, 0, "", "", std::string("cannot be read: ") + std::strerror(errno)};
-    }
+  const auto fail = [&](const std::string& message) {
+    set.error = RecipeError{path, 0, "", "", message};
     return set;
+  };
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) {
+    return must_exist ? fail("cannot be read: there is no such file") : set;
   }
-  if (stream.tellg() > kMaxRecipeFileBytes) {
-    set.error = RecipeError{path, 0, "", "", "is larger than 1 MiB; not a recipe file"};
-    return set;
+  if (std::filesystem::is_directory(status)) return fail("is a folder, not a recipe file");
+  if (std::filesystem::is_regular_file(status) &&
+      std::filesystem::file_size(path, error) > kMaxRecipeFileBytes) {
+    return fail("is larger than 1 MiB; not a recipe file");
   }
-  stream.seekg(0);
-  const std::string content{std::istreambuf_iterator<char>(stream), {}};
-  if (stream.bad()) {
-    set.error = RecipeError{path, 0, "", "", "cannot be read"};
-    return set;
-  }
+  errno = 0;
+  std::ifstream stream(path, std::ios::binary);
+  if (!stream) return fail(std::string("cannot be read: ") + std::strerror(errno));
+  std::string content;
+  // Read at most one byte past the limit: a pipe or device has no size.
+  content.resize(kMaxRecipeFileBytes + 1);
+  stream.read(content.data(), static_cast<std::streamsize>(content.size()));
+  if (stream.bad()) return fail("cannot be read");
+  content.resize(static_cast<std::size_t>(stream.gcount()));
+  if (content.size() > kMaxRecipeFileBytes) return fail("is larger than 1 MiB; not a recipe file");
+
   std::vector<SourceRecipe> recipes = set.recipes;
-  if (std::optional<RecipeError> error = ApplyRecipeFile(recipes, ParseRecipeFile(content, path))) {
-    set.error = std::move(error);
+  if (std::optional<RecipeError> parsed = ApplyRecipeFile(recipes, ParseRecipeFile(content, path))) {
+    set.error = std::move(parsed);
     return set;
   }
   set.recipes = std::move(recipes);

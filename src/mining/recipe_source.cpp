@@ -28,8 +28,8 @@ class RecipeRun {
     // The first page only tells how many pages there are: its keywords come
     // again with page 1.
     const RecipePages& pages = *recipe_.pages;
-    const int count = std::min(
-        ToInt(TextBetween(state_.reply, pages.count.left, pages.count.right)), pages.max);
+    const int count =
+        std::min(ToInt(TextBetween(state_.reply, pages.count.left, pages.count.right)), pages.max);
     for (state_.page = 1; state_.page <= count; ++state_.page) {
       if (context_.Closing()) return;
       state_.reply = Fetch(pages.address.Fill(Seed(), state_.page));
@@ -112,9 +112,8 @@ class RecipeRun {
 
 KeywordSource SourceFromRecipe(const SourceRecipe& recipe, std::optional<int> pace_ms) {
   const int pause = recipe.pause_ms > 0 ? pace_ms.value_or(recipe.pause_ms) : 0;
-  return {recipe.name, [recipe, pause](SourceContext& context) {
-            RecipeRun(recipe, pause, context).Run();
-          }};
+  return {recipe.name,
+          [recipe, pause](SourceContext& context) { RecipeRun(recipe, pause, context).Run(); }};
 }
 
 std::vector<KeywordSource> MakeKeywordSources(const std::vector<SourceRecipe>& recipes,

@@ -151,10 +151,11 @@ class WindowRuntimeTest : public QObject {
     QTest::addColumn<QByteArray>("toml");
     QTest::addColumn<int>("maximum");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a seventh source") << QByteArray("[[source]]\nname = \"seventh\"\n"
-                                                    "engine = \"web\"\naddress = \"http://a/{seed}\"\n"
-                                                    "seed = \"gbk\"\nreply = \"gbk\"\n"
-                                                    "[[source.cut]]\nitems = ['<b>', '</b>']\n")
+    QTest::newRow("a seventh source") << QByteArray(
+                                             "[[source]]\nname = \"seventh\"\n"
+                                             "engine = \"web\"\naddress = \"http://a/{seed}\"\n"
+                                             "seed = \"gbk\"\nreply = \"gbk\"\n"
+                                             "[[source.cut]]\nitems = ['<b>', '</b>']\n")
                                       << 70 << QString();
     QTest::newRow("a bad file") << QByteArray("[[source]]\nname = \"baidu mobile\"\nenabled = 1\n")
                                 << 60

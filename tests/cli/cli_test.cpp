@@ -320,21 +320,50 @@ TEST_P(CheckTest, SaysWhichSourceStoppedGivingKeywords) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sites, CheckTest,
-    ::testing::Values(
-        CheckRow{"EverySiteAsDesignedIsOk", "", SiteChange::kNone, {}, "ok", "", 0},
-        // The chinaz source asks its count page and two pages.
-        CheckRow{"APagedSourceCountsAllItsRequests", "chinaz index", SiteChange::kNone, {}, "ok",
-                 "HTTP/1.1 200 OK (3 requests)", 0},
-        CheckRow{"TodaysBaiduReplyCutsNothingWithTheBuiltIn", "baidu suggestion",
-                 SiteChange::kPFalse, {}, "no keywords", "HTTP/1.1 200 OK", 4},
-        CheckRow{"TheCurrentSetCutsTodaysBaiduReply", "baidu suggestion", SiteChange::kPFalse,
-                 {"--sources", kCurrentRecipes}, "ok", "HTTP/1.1 200 OK", 0},
-        CheckRow{"ARefusedConnectionFailed", "sogou suggestion", SiteChange::kRefused, {},
-                 "failed", "no reply", 4},
-        CheckRow{"AReplyWithoutBodyIsEmpty", "taobao suggestion", SiteChange::kEmptyBody, {},
-                 "empty", "0 bytes", 4},
-        CheckRow{"AnErrorPageCutsNothing", "baidu mobile", SiteChange::kServerError, {},
-                 "no keywords", "HTTP/1.1 500 Internal Server Error", 4}),
+    ::testing::Values(CheckRow{"EverySiteAsDesignedIsOk", "", SiteChange::kNone, {}, "ok", "", 0},
+                      // The chinaz source asks its count page and two pages.
+                      CheckRow{"APagedSourceCountsAllItsRequests",
+                               "chinaz index",
+                               SiteChange::kNone,
+                               {},
+                               "ok",
+                               "HTTP/1.1 200 OK (3 requests)",
+                               0},
+                      CheckRow{"TodaysBaiduReplyCutsNothingWithTheBuiltIn",
+                               "baidu suggestion",
+                               SiteChange::kPFalse,
+                               {},
+                               "no keywords",
+                               "HTTP/1.1 200 OK",
+                               4},
+                      CheckRow{"TheCurrentSetCutsTodaysBaiduReply",
+                               "baidu suggestion",
+                               SiteChange::kPFalse,
+                               {"--sources", kCurrentRecipes},
+                               "ok",
+                               "HTTP/1.1 200 OK",
+                               0},
+                      CheckRow{"ARefusedConnectionFailed",
+                               "sogou suggestion",
+                               SiteChange::kRefused,
+                               {},
+                               "failed",
+                               "no reply",
+                               4},
+                      CheckRow{"AReplyWithoutBodyIsEmpty",
+                               "taobao suggestion",
+                               SiteChange::kEmptyBody,
+                               {},
+                               "empty",
+                               "0 bytes",
+                               4},
+                      CheckRow{"AnErrorPageCutsNothing",
+                               "baidu mobile",
+                               SiteChange::kServerError,
+                               {},
+                               "no keywords",
+                               "HTTP/1.1 500 Internal Server Error",
+                               4}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct WarningRow {
@@ -355,26 +384,27 @@ TEST_P(NoKeywordsWarningTest, ARunNamesTheSourceWhoseReplyGaveNothing) {
   const Outcome run = FullRun(options);
 
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  const std::string warning = "kestrilo-cli: warning: baidu suggestion: the reply (HTTP/1.1 200 OK, " +
-                              std::to_string(ReadSiteFixtureSize("baidu_suggest_p_false.js")) +
-                              " bytes) gave no keywords";
+  const std::string warning =
+      "kestrilo-cli: warning: baidu suggestion: the reply (HTTP/1.1 200 OK, " +
+      std::to_string(ReadSiteFixtureSize("baidu_suggest_p_false.js")) + " bytes) gave no keywords";
   EXPECT_EQ(run.err.find(warning) != std::string::npos, row.warns) << run.err;
   EXPECT_EQ(Lines(run.err).size(), row.warns ? 1u : 0u) << run.err;
   EXPECT_EQ(run.out.find("b\" 型号\n") != std::string::npos, row.baidu_keywords) << run.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Runs, NoKeywordsWarningTest,
-    ::testing::Values(WarningRow{"EvenWithoutVerbose", {}, true, false},
-                      WarningRow{"SilencedByQuiet", {"--quiet"}, false, false},
-                      WarningRow{"NotWhenTheCurrentSetCutsIt", {"--sources", kCurrentRecipes},
-                                 false, true}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Runs, NoKeywordsWarningTest,
+                         ::testing::Values(WarningRow{"EvenWithoutVerbose", {}, true, false},
+                                           WarningRow{"SilencedByQuiet", {"--quiet"}, false, false},
+                                           WarningRow{"NotWhenTheCurrentSetCutsIt",
+                                                      {"--sources", kCurrentRecipes},
+                                                      false,
+                                                      true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(CliTest, ListSourcesShowsTheSetInEffectAndWhereEachCameFrom) {
-  WriteUserRecipes("[[source]]\nname = \"baidu mobile\"\nenabled = false\n\n" +
-                   ReadFile(std::string(std::getenv("KESTRILO_FIXTURES")) +
-                            "/recipes/seventh_source.toml"));
+  WriteUserRecipes(
+      "[[source]]\nname = \"baidu mobile\"\nenabled = false\n\n" +
+      ReadFile(std::string(std::getenv("KESTRILO_FIXTURES")) + "/recipes/seventh_source.toml"));
 
   const std::vector<std::string> user = Lines(Cli({"--list-sources"}).out);
   const std::vector<std::string> given =

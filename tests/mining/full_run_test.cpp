@@ -3,8 +3,6 @@
 // under fixtures/sites.
 
 #include <cstdlib>
-#include <map>
-#include <mutex>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -13,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "mining/engine_requests.h"
+#include "mining/mining_run.h"
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
-#include "mining/mining_run.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
@@ -23,102 +21,64 @@
 
 #include "support/built_in_sites.h"
 #include "support/fake_sites.h"
-#include "support/loopback_server.h"
 #include "support/memory_mining_window.h"
 #include "support/recording_ui_port.h"
-#include "support/test_certificates.h"
 
 namespace kestrilo {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::LoopbackServer;
 using testing::MemoryMiningWindow;
 using testing::RecordingUiPort;
-using testing::TlsIdentity;
 using ::testing::UnorderedElementsAreArray;
 
 enum class Fault { kNone, kRefused, kServerError, kNoMarkers, kGarbage, kStall };
 
-struct Received {
-  std::string scheme;
-  std::string target;
-  friend bool operator==(const Received&, const Received&) = default;
-  friend std::ostream& operator<<(std::ostream& out, const Received& r) {
-    return out << r.scheme << " " << r.target;
-  }
-};
+using Received = testing::FakeSites::Received;
 
 class FullRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     RegisterPlatformClasses();
-    SetExtraTrustedCa(testing::GetTestCertificates().ca_pem);
-    Route();
+    SetExtraTrustedCa(sites_.CaFile());
+    SetConnectTo(sites_.Routes());
   }
   void TearDown() override {
     SetConnectTo({});
     SetExtraTrustedCa("");
   }
 
-  void Route() {
-    std::vector<std::string> rules;
-    for (const testing::FakeSite& site : testing::FakeSiteList()) {
-      const int port = site.secure ? 443 : 80;
-      if (FaultAt(site.host) == Fault::kRefused) {
-        rules.push_back(site.host + ":" + std::to_string(port) +
-                        ":127.0.0.1:" + std::to_string(closed_port_));
-      } else {
-        rules.push_back((site.secure ? secure_ : plain_).RouteFrom(site.host, port));
-      }
-    }
-    SetConnectTo(rules);
-  }
-
   void Break(const std::string& host, Fault fault) {
-    {
-      std::lock_guard lock(mutex_);
-      faults_[host] = fault;
-    }
-    Route();
-  }
-
-  Fault FaultAt(const std::string& host) {
-    std::lock_guard lock(mutex_);
-    const auto found = faults_.find(host);
-    return found == faults_.end() ? Fault::kNone : found->second;
-  }
-
-  void Serve(const httplib::Request& request, httplib::Response& response) {
-    const std::string host = request.get_header_value("Host");
-    switch (FaultAt(host)) {
+    switch (fault) {
+      case Fault::kRefused: SetConnectTo(sites_.Routes({host})); return;
       case Fault::kServerError:
-        response.status = 500;
-        response.set_content("<html><body><h1>500 Internal Server Error</h1></body></html>",
-                             "text/html");
-        return;
+        return Answer(host, 500, "<html><body><h1>500 Internal Server Error</h1></body></html>",
+                      "text/html");
       case Fault::kNoMarkers:
-        response.set_content("<html><body>系统维护中，请稍后再试</body></html>",
-                             "text/html; charset=utf-8");
-        return;
+        return Answer(host, 200, "<html><body>系统维护中，请稍后再试</body></html>",
+                      "text/html; charset=utf-8");
+      case Fault::kGarbage:
+        return Answer(host, 200, std::string("\x00\xff\xfe\x80p:true,s:[\x81\x00\xc3\x28", 14),
+                      "application/octet-stream");
       case Fault::kStall:
         // Longer than the engines' time-out below: the reply never comes in time.
-        std::this_thread::sleep_for(std::chrono::milliseconds(3500));
-        response.set_content("late", "text/plain");
+        sites_.Override(host, [](const auto&, auto& response) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+          response.set_content("late", "text/plain");
+        });
         return;
-      case Fault::kGarbage:
-        response.set_content(std::string("\x00\xff\xfe\x80p:true,s:[\x81\x00\xc3\x28", 14),
-                             "application/octet-stream");
-        return;
-      default: break;
+      case Fault::kNone: return;
     }
-    testing::ServeSiteFixture(request, response);
   }
 
-  std::vector<Received> ReceivedRequests() {
-    std::lock_guard lock(mutex_);
-    return received_;
+  void Answer(const std::string& host, int status, const std::string& body, const char* type) {
+    sites_.Override(host, [=](const auto&, auto& response) {
+      response.status = status;
+      response.set_content(body, type);
+    });
   }
+
+  std::vector<Received> ReceivedRequests() { return sites_.ReceivedRequests(); }
 
   void Run(const Text& seed) {
     window.keyword.SetContent(seed);
@@ -144,29 +104,7 @@ class FullRunTest : public ::testing::Test {
     EXPECT_TRUE(window.export_button.IsEnabled());
   }
 
-  std::mutex mutex_;
-  std::map<std::string, Fault> faults_;
-  std::vector<Received> received_;
-  // The logger also sees the request lines the server library refuses to
-  // route (it rejects a second "?"), which real sites take. After such a
-  // refusal it reads the header lines that follow as request lines of their
-  // own; only origin-form targets are requests.
-  LoopbackServer::Endpoints Endpoints(const std::string& scheme) {
-    return [this, scheme](httplib::Server& s) {
-      s.Get(".*", [this](const httplib::Request& q, httplib::Response& r) { Serve(q, r); });
-      s.set_logger([this, scheme](const httplib::Request& q, const httplib::Response&) {
-        if (q.target.rfind('/', 0) != 0) return;
-        std::lock_guard lock(mutex_);
-        received_.push_back({scheme, q.target});
-      });
-    };
-  }
-
-  LoopbackServer plain_{Endpoints("http")};
-  LoopbackServer secure_{Endpoints("https"), TlsIdentity::kCaSigned};
-  // A port nothing listens on any more: connections to it are refused.
-  int closed_port_ = LoopbackServer([](httplib::Server&) {}).port();
-
+  testing::FakeSites sites_;
   RecordingUiPort ui_port;
   MemoryMiningWindow window;
   // Short enough for the stalled rows, long enough for a TLS exchange on a
@@ -206,8 +144,8 @@ TEST_F(FullRunTest, ASourceFromARecipeFileAddsItsKeywordsAfterTheSix) {
   EXPECT_EQ(set.recipes.size(), BuiltInRecipes().size() + 1);
   EXPECT_EQ(window.results.Content(), RemoveDuplicates(expected, "\r\n", SplitMode::kSeparator));
   EXPECT_THAT(window.progress.history, ElementsAre(0, 10, 20, 30, 40, 50, 60, 70));
-  EXPECT_THAT(ReceivedRequests(), ::testing::Contains(Received{
-                                      "https", "/complete?q=%E6%89%8B%E6%9C%BA&limit=10"}));
+  EXPECT_THAT(ReceivedRequests(),
+              ::testing::Contains(Received{"https", "/complete?q=%E6%89%8B%E6%9C%BA&limit=10"}));
 }
 
 std::string FailingSiteName(const std::tuple<int, Fault>& param) {
@@ -238,13 +176,12 @@ TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
   ExpectCompletedFor("手机"_gbk);
 }
 
-INSTANTIATE_TEST_SUITE_P(EachSiteInTurn, FailingSiteTest,
-                         ::testing::Combine(::testing::Range(0, static_cast<int>(
-                                                                    BuiltInRecipes().size())),
-                                            ::testing::Values(Fault::kRefused, Fault::kServerError,
-                                                              Fault::kNoMarkers, Fault::kGarbage,
-                                                              Fault::kStall)),
-                         [](const auto& row) { return FailingSiteName(row.param); });
+INSTANTIATE_TEST_SUITE_P(
+    EachSiteInTurn, FailingSiteTest,
+    ::testing::Combine(::testing::Range(0, static_cast<int>(BuiltInRecipes().size())),
+                       ::testing::Values(Fault::kRefused, Fault::kServerError, Fault::kNoMarkers,
+                                         Fault::kGarbage, Fault::kStall)),
+    [](const auto& row) { return FailingSiteName(row.param); });
 
 struct WireRow {
   const char* name;

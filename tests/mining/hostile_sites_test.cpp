@@ -15,9 +15,9 @@
 #include <gtest/gtest.h>
 
 #include "mining/engine_requests.h"
+#include "mining/mining_run.h"
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
-#include "mining/mining_run.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
@@ -203,7 +203,7 @@ class HostileSiteTest : public ::testing::TestWithParam<HostileRow> {
 
   int HostileRequests() const {
     return SiteOf(GetParam().site).secure ? secure_requests_.load()
-                                                  : static_cast<int>(plain_.Requests().size());
+                                          : static_cast<int>(plain_.Requests().size());
   }
 
   testing::FakeSites sites_;

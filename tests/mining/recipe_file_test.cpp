@@ -55,7 +55,8 @@ TEST_P(BadRecipeFileTest, IsRefusedWithItsLineAndKey) {
   EXPECT_EQ(error->key, row.key);
   EXPECT_THAT(error->Describe(), HasSubstr(row.message));
   EXPECT_THAT(error->Describe(), HasSubstr("my.toml:" + std::to_string(row.line) + ": "));
-  EXPECT_EQ(RecipeNames(recipes), RecipeNames(BuiltInRecipes())) << "a refused file changes nothing";
+  EXPECT_EQ(RecipeNames(recipes), RecipeNames(BuiltInRecipes()))
+      << "a refused file changes nothing";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadFileRow{"SyntaxError", "[[source]\nname = \"x\"\n", 1, "", "expected ']'"},
         BadFileRow{"UnknownTopLevelKey", "sources = 1\n", 1, "sources", "unknown key"},
-        BadFileRow{"MisspeltOptionalKey", Recipe("new", "pause = 50\n"), 7, "pause",
-                   "unknown key"},
+        BadFileRow{"MisspeltOptionalKey", Recipe("new", "pause = 50\n"), 7, "pause", "unknown key"},
         BadFileRow{"UnknownCutKey", Recipe() + "  unscape = true\n", 9, "cut.unscape",
                    "unknown key"},
         BadFileRow{"MissingEngine", "[[source]]\nname = \"x\"\n", 1, "engine", "missing"},
@@ -78,34 +78,38 @@ INSTANTIATE_TEST_SUITE_P(
                    "is a string; expected an integer"},
         BadFileRow{"EngineNotKnown", "[[source]]\nname = \"x\"\nengine = \"curl\"\n", 3, "engine",
                    "expected one of \"web\", \"inet\""},
-        BadFileRow{"EmptyLeftMarker", "[[source]]\nname = \"baidu suggestion\"\nengine = \"web\"\n"
+        BadFileRow{"EmptyLeftMarker",
+                   "[[source]]\nname = \"baidu suggestion\"\nengine = \"web\"\n"
                    "address = \"http://a/{seed}\"\nseed = \"gbk\"\nreply = \"gbk\"\n"
                    "[[source.cut]]\nlist = ['', '\"]']\nsplit = ','\n",
                    8, "cut.list", "the left marker is empty"},
-        BadFileRow{"EmptySplit", Recipe() + "[[source.cut]]\nlist = ['[', ']']\nsplit = ''\n",
-                   11, "cut.split", "is empty"},
-        BadFileRow{"OneMarkerOnly", Recipe("new").replace(Recipe("new").find("['<b>'"), 15,
-                                                          "['<b>']"),
-                   8, "cut.items", "two strings"},
+        BadFileRow{"EmptySplit", Recipe() + "[[source.cut]]\nlist = ['[', ']']\nsplit = ''\n", 11,
+                   "cut.split", "is empty"},
+        BadFileRow{"OneMarkerOnly",
+                   Recipe("new").replace(Recipe("new").find("['<b>'"), 15, "['<b>']"), 8,
+                   "cut.items", "two strings"},
         BadFileRow{"ListAndItems", Recipe() + "  list = ['[', ']']\n  split = ','\n", 7, "cut",
                    "not both"},
-        BadFileRow{"MarkerGbkCannotHold", Recipe() + "[[source.cut]]\nitems = ['\xF0\x9F\x98\x80', 'b']\n",
-                   10, "cut.items", "GBK cannot represent"},
+        BadFileRow{"MarkerGbkCannotHold",
+                   Recipe() + "[[source.cut]]\nitems = ['\xF0\x9F\x98\x80', 'b']\n", 10,
+                   "cut.items", "GBK cannot represent"},
         BadFileRow{"UnknownPlaceholder",
                    "[[source]]\nname = \"x\"\nengine = \"web\"\naddress = \"http://a/{word}\"\n", 4,
                    "address", "has {word}"},
-        BadFileRow{"PageInTheFirstAddress",
-                   "[[source]]\nname = \"x\"\nengine = \"web\"\naddress = \"http://a/{seed}/{page}\"\n",
-                   4, "address", "has {page}"},
+        BadFileRow{
+            "PageInTheFirstAddress",
+            "[[source]]\nname = \"x\"\nengine = \"web\"\naddress = \"http://a/{seed}/{page}\"\n", 4,
+            "address", "has {page}"},
         BadFileRow{"NotAWebAddress",
                    "[[source]]\nname = \"x\"\nengine = \"web\"\naddress = \"file:///etc/passwd\"\n",
                    4, "address", "http:// or https://"},
         BadFileRow{"PagesWithoutPage",
-                   Recipe("new", "pages = { count = ['a', 'b'], address = \"http://a/{seed}\" }\n"), 7,
-                   "pages.address", "has no {page}"},
+                   Recipe("new", "pages = { count = ['a', 'b'], address = \"http://a/{seed}\" }\n"),
+                   7, "pages.address", "has no {page}"},
         BadFileRow{"PagesPastTheCap",
-                   Recipe("new", "pages = { count = ['a', 'b'], address = \"http://a/{page}\", "
-                                 "max = 501 }\n"),
+                   Recipe("new",
+                          "pages = { count = ['a', 'b'], address = \"http://a/{page}\", "
+                          "max = 501 }\n"),
                    7, "pages.max", "expected 1 to 500"},
         BadFileRow{"SameNameTwice", Recipe() + Recipe(), 9, "name", "earlier entry"},
         BadFileRow{"DisablingASourceThatIsNotThere",
@@ -115,9 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RecipeOverlayTest, ReplacesInPlaceLeavesOutAndAddsAfterInFileOrder) {
   std::vector<SourceRecipe> recipes = BuiltInRecipes();
-  const std::string toml = Recipe("zeta") + "[[source]]\nname = \"baidu mobile\"\nenabled = false\n" +
-                           Recipe("sogou suggestion") + Recipe("alpha") +
-                           Recipe("off", "enabled = false\n");
+  const std::string toml =
+      Recipe("zeta") + "[[source]]\nname = \"baidu mobile\"\nenabled = false\n" +
+      Recipe("sogou suggestion") + Recipe("alpha") + Recipe("off", "enabled = false\n");
 
   ASSERT_FALSE(ApplyRecipeFile(recipes, ParseRecipeFile(toml, "mine.toml")));
 
@@ -145,7 +149,8 @@ TEST(RecipeSetTest, AMissingUserFileIsNoFaultButAMissingGivenFileIs) {
 }
 
 TEST(RecipeSetTest, UserFileComesFromXdgConfigHomeThenHome) {
-  const std::string saved_config = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+  const std::string saved_config =
+      std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
   const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("XDG_CONFIG_HOME", "/cfg", 1);
   setenv("HOME", "/home/u", 1);

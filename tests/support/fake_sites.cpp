@@ -136,12 +136,28 @@ void ServeSiteFixture(const httplib::Request& request, httplib::Response& respon
   response.status = 421;
 }
 
+// After a refused request line the library reads the header lines that
+// follow as request lines of their own; only origin-form targets are
+// requests.
+LoopbackServer::Endpoints FakeSites::Endpoints(const std::string& scheme) {
+  return [this, scheme](httplib::Server& server) {
+    server.Get(".*", [this](const auto& request, auto& response) { Serve(request, response); });
+    server.set_logger([this, scheme](const httplib::Request& request, const httplib::Response&) {
+      if (!request.target.starts_with("/")) return;
+      std::lock_guard lock(mutex_);
+      received_.push_back({scheme, request.target});
+    });
+  };
+}
+
+std::vector<FakeSites::Received> FakeSites::ReceivedRequests() {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
 FakeSites::FakeSites()
-    : plain_(
-          [this](httplib::Server& s) { s.Get(".*", [this](auto& q, auto& r) { Serve(q, r); }); }),
-      secure_(
-          [this](httplib::Server& s) { s.Get(".*", [this](auto& q, auto& r) { Serve(q, r); }); },
-          TlsIdentity::kCaSigned),
+    : plain_(Endpoints("http")),
+      secure_(Endpoints("https"), TlsIdentity::kCaSigned),
       // A port nothing listens on any more: connections to it are refused.
       closed_port_(LoopbackServer([](httplib::Server&) {}).port()) {}
 
@@ -150,8 +166,8 @@ std::vector<std::string> FakeSites::Routes(const std::set<std::string>& refused)
   for (const FakeSite& site : FakeSiteList()) {
     const int port = site.secure ? 443 : 80;
     routes.push_back(refused.contains(site.host)
-                         ? site.host + ":" + std::to_string(port) + ":127.0.0.1:" +
-                               std::to_string(closed_port_)
+                         ? site.host + ":" + std::to_string(port) +
+                               ":127.0.0.1:" + std::to_string(closed_port_)
                          : (site.secure ? secure_ : plain_).RouteFrom(site.host, port));
   }
   return routes;
@@ -172,7 +188,7 @@ void FakeSites::ServeFixture(const std::string& host, const std::string& fixture
     return std::string("text/plain");
   }();
   Override(host, [body = ReadSiteFixture(fixture), content_type](const httplib::Request&,
-                                                                  httplib::Response& response) {
+                                                                 httplib::Response& response) {
     response.set_content(body, content_type);
   });
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -72,13 +73,28 @@ class FakeSites {
   void ServeFixture(const std::string& host, const std::string& fixture);
   int Requests() const { return requests_; }
 
+  // A request line as a site received it.
+  struct Received {
+    std::string scheme;  // "http" or "https"
+    std::string target;
+    friend bool operator==(const Received&, const Received&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const Received& r) {
+      return out << r.scheme << " " << r.target;
+    }
+  };
+  // Every request so far, including those the server library refuses to
+  // route (it rejects a second "?", which real sites take).
+  std::vector<Received> ReceivedRequests();
+
  private:
+  LoopbackServer::Endpoints Endpoints(const std::string& scheme);
   void Serve(const httplib::Request& request, httplib::Response& response);
 
   std::atomic<long long> delay_ms_{0};
   std::atomic<int> requests_{0};
   std::mutex mutex_;
   std::map<std::string, Handler> overrides_;
+  std::vector<Received> received_;
   LoopbackServer plain_;
   LoopbackServer secure_;
   int closed_port_;

@@ -1,11 +1,10 @@
 #include "support/test_certificates.h"
 
-#include <string>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>

@@ -6,8 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/named_rows.h"
 #include "web/inet_cookies.h"
+
+#include "support/named_rows.h"
 
 namespace kestrilo {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
-#include "support/named_rows.h"
 
+#include "support/named_rows.h"
 #include "support/recording_ui_port.h"
 
 namespace kestrilo {

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/named_rows.h"
 #include "web/cookie_name.h"
 
+#include "support/named_rows.h"
 #include "support/recording_ui_port.h"
 
 namespace kestrilo {

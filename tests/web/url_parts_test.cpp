@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/gbk.h"
+
 #include "support/named_rows.h"
 
 namespace kestrilo {
