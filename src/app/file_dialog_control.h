@@ -4,10 +4,13 @@
 // settings are properties of the window's definition; showing it asks the
 // user for a file and keeps the name.
 
+#include <QFileDialog>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 
 #include "runtime/controls.h"
 
@@ -35,9 +38,13 @@ class FileDialogControl : public QWidget, public FileDialog {
 
   bool Show() override;
   Text FileName() const override;
+  std::string FilePath() const override;
 
   // The filter in QFileDialog's form, one entry per pair.
   QStringList NameFilters() const;
+
+  // The dialog Show() runs, set up from the properties.
+  std::unique_ptr<QFileDialog> MakeDialog() const;
 
  private:
   std::optional<QString> Ask() const;

@@ -1,7 +1,8 @@
 #pragma once
 
 // 超级链接框1: a caption drawn as a link that opens its address with the
-// desktop's "open" action when clicked.
+// desktop's "open" action when clicked, or when Enter or Space is pressed
+// while it has the keyboard focus (Tab reaches it).
 
 #include <QLabel>
 #include <QUrl>
@@ -36,8 +37,12 @@ class HyperlinkLabel : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  void Activate();
+
   QString address_;
   bool pressed_ = false;
 };

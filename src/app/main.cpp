@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLoggingCategory>
 
 #include <unistd.h>
 
 #include "app/app_resources.h"
 #include "app/main_window.h"
 #include "app/program_start.h"
+#include "app/qt_translations.h"
 #include "app/qt_ui_port.h"
 #include "app/window_loader.h"
 #include "platform/platform_classes.h"
@@ -19,11 +21,18 @@ int main(int argc, char** argv) {
   if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   }
+  // The browser engine reports its set-up and the page's console messages on
+  // standard error, which says nothing to a user; KESTRILO_DEBUG keeps them.
+  if (!qEnvironmentVariableIsSet("KESTRILO_DEBUG")) {
+    QLoggingCategory::setFilterRules(
+        QStringLiteral("qt.webengine*=false\njs=false\ndefault.info=false"));
+  }
   // Qt WebEngine shares OpenGL contexts with the widgets; this must be set
   // before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   kestrilo::LoadAppResources();
+  kestrilo::InstallChineseQtTranslations();
   QApplication::setApplicationName(QStringLiteral("Kestrilo"));
   QGuiApplication::setDesktopFileName(QStringLiteral("kestrilo"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));

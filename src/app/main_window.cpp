@@ -1,8 +1,12 @@
 #include "app/main_window.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include "app/message_window.h"
@@ -15,7 +19,6 @@
 #include "platform/http_exchange.h"
 #include "platform/os_version.h"
 #include "runtime/conversion.h"
-#include "runtime/file_writer.h"
 #include "runtime/gbk.h"
 
 #include "ui_main_window.h"
@@ -42,6 +45,10 @@ MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
   ui_->编辑框3->setText(settings_.contact.qq_number);
   ui_->超级链接框1->setAddress(settings_.contact.chat_address);
 
+  // Tab leaves the result list rather than landing in it as a character.
+  ui_->编辑框2->setTabChangesFocus(true);
+  // The box shows the seed as it will be sent.
+  ui_->编辑框1->setValidator(new GbkValidator(ui_->编辑框1));
   keyword_box_.emplace(ui_->编辑框1);
   result_box_.emplace(ui_->编辑框2);
   progress_.emplace(ui_->进度条1);
@@ -81,7 +88,8 @@ int MainWindow::WindowsVersionClass() const {
 
 void MainWindow::InitMainWindow() {
   if (WindowsVersionClass() != kModernSystems) ApplyCarriedSkin();
-  ui_->通用对话框1->setProperty("initialDirectory", QStringFromGbk(RunDirectory()));
+  ui_->通用对话框1->setProperty("initialDirectory",
+                                ExportFolderFor(QCoreApplication::applicationDirPath()));
   StatusBarAddPart(Status(), Text{}, kClockPartWidth);
   ShowClock();
   StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
@@ -116,15 +124,26 @@ MessageWindow* MainWindow::OpenMessage() const { return message_window_.data(); 
 void MainWindow::closeEvent(QCloseEvent* event) {
   closing_ = true;
   if (RunInProgress()) CancelTransfers(true);
+  // Closing the main window ends the program, 在线留言 included.
+  if (message_window_) message_window_->close();
   event->accept();
 }
 
-// 按钮1 is the window's default button: Enter anywhere that does not take
-// it itself (the result box does) starts a query.
+QString MainWindow::ExportFolderFor(const QString& run_directory) {
+  const QFileInfo folder(run_directory);
+  if (folder.isDir() && folder.isWritable()) return run_directory;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+// Enter presses the focused button, as in a dialog; anywhere else that
+// does not take it itself (the result box does) it presses 按钮1, the
+// window's default button.
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-      ui_->按钮1->isEnabled()) {
-    ui_->按钮1->click();
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    auto* focused = qobject_cast<QPushButton*>(focusWidget());
+    QPushButton* button = focused != nullptr ? focused : ui_->按钮1;
+    if (button->isEnabled()) button->click();
     return;
   }
   QWidget::keyPressEvent(event);

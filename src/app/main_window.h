@@ -69,6 +69,10 @@ class MainWindow : public QWidget, public MiningWindow {
   void ExportResults();
   void OpenMessageWindow();
 
+  // Where the save dialog starts: the program's folder when the user may
+  // write there (not so once installed), else the documents folder or home.
+  static QString ExportFolderFor(const QString& run_directory);
+
   // 0 to 12; only 12 (current systems) leaves the skin off.
   int WindowsVersionClass() const;
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -35,6 +36,30 @@ MsgBoxButton AnswerOf(int button) {
   }
 }
 
+// A box is as wide as its text, and a short text leaves the title no room:
+// the frame would show "…" for "信息：". The box's grid takes a spacer as
+// wide as the title and the frame's buttons need.
+void WidenForTitle(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (grid == nullptr) return;
+  constexpr int kFrameButtonsRoom = 160;
+  const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + kFrameButtonsRoom;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+// The active window; right after a dialog closes there is none for a
+// moment, and the program's visible window is the one at work.
+QWidget* WindowAtWork() {
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible() && widget->windowType() == Qt::Window && !widget->isMinimized()) {
+      return widget;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 MsgBoxButton QtUiPort::ShowMessageBox(const MsgBoxRequest& request) {
@@ -44,9 +69,14 @@ MsgBoxButton QtUiPort::ShowMessageBox(const MsgBoxRequest& request) {
   // Task modal: every window of the program waits for the box, other
   // programs do not.
   box.setWindowModality(Qt::ApplicationModal);
-  if (QWidget* owner = QWidget::find(static_cast<WId>(request.owner)); owner != nullptr) {
-    box.setParent(owner->window(), box.windowFlags());
-  }
+  // Over the window that raised it: the owner given, else the window at
+  // work. A box with a parent is centred on it.
+  QWidget* owner = QWidget::find(static_cast<WId>(request.owner));
+  if (owner == nullptr) owner = WindowAtWork();
+  if (owner != nullptr) box.setParent(owner->window(), box.windowFlags());
+  WidenForTitle(box);
+  // The text can be selected and copied: it may be an address to visit.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   return AnswerOf(box.exec());
 }
 

@@ -18,14 +18,35 @@ void LineEditBox::InsertAtEnd(const Text& text) {
   edit_->end(false);
 }
 
-Text PlainEditBox::Content() const { return GbkLinesFromWidget(edit_->toPlainText()); }
+bool PlainEditBox::OwnTextShown() const { return edit_->document()->revision() == own_revision_; }
 
-void PlainEditBox::SetContent(const Text& text) { edit_->setPlainText(WidgetLinesFromGbk(text)); }
+Text PlainEditBox::Content() const {
+  return OwnTextShown() ? own_text_ : GbkLinesFromWidget(edit_->toPlainText());
+}
+
+void PlainEditBox::SetContent(const Text& text) {
+  edit_->setPlainText(WidgetLinesFromGbk(text));
+  own_text_ = text;
+  own_revision_ = edit_->document()->revision();
+}
 
 void PlainEditBox::InsertAtEnd(const Text& text) {
+  if (!OwnTextShown()) own_text_ = GbkLinesFromWidget(edit_->toPlainText());
   edit_->moveCursor(QTextCursor::End);
   edit_->insertPlainText(WidgetLinesFromGbk(text));
   edit_->ensureCursorVisible();
+  own_text_ += text;
+  own_revision_ = edit_->document()->revision();
+}
+
+QValidator::State GbkValidator::validate(QString& input, int& position) const {
+  const QString held = QStringFromGbk(GbkFromQString(input));
+  if (held != input) {
+    // A character GBK lacks may be two UTF-16 units and becomes one "?".
+    position = static_cast<int>(QStringFromGbk(GbkFromQString(input.left(position))).size());
+    input = held;
+  }
+  return Acceptable;
 }
 
 void WidgetProgressBar::SetPosition(int position) {

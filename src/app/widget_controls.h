@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QValidator>
 #include <algorithm>
 
 #include "runtime/controls.h"
@@ -26,7 +27,10 @@ class LineEditBox final : public EditBox {
   QLineEdit* edit_;
 };
 
-// A multi-line edit box; "\r\n" in the program, "\n" in the widget.
+// A multi-line edit box; "\r\n" in the program, "\n" in the widget. The
+// widget cannot tell a lone "\n" or "\r" inside a keyword from a line
+// break, so the box keeps the program's own text beside it for as long as
+// the user has not edited the widget.
 class PlainEditBox final : public EditBox {
  public:
   explicit PlainEditBox(QPlainTextEdit* edit) : edit_(edit) {}
@@ -35,7 +39,19 @@ class PlainEditBox final : public EditBox {
   void InsertAtEnd(const Text& text) override;
 
  private:
+  bool OwnTextShown() const;
+
   QPlainTextEdit* edit_;
+  Text own_text_;
+  int own_revision_ = -1;  // the document's revision after the last write here
+};
+
+// Keeps a line edit's text to what GBK can hold, as the program will read
+// it: a character GBK lacks becomes "?" as it is typed or pasted.
+class GbkValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& position) const override;
 };
 
 // QProgressBar ignores a value outside its range; a progress control shows

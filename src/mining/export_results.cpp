@@ -28,7 +28,8 @@ void ExportResults(MiningWindow& window, FileDialog& dialog) {
   // earlier export is not the user's choice this time.
   const bool chosen = FileDialogShow(dialog);
   // Read again: the box stays editable while the dialog is open.
-  if (chosen && WriteToFile(dialog.FileName(), {ToBytes(window.ResultBox().Content())})) {
+  const Bytes content = ToBytes(window.ResultBox().Content());
+  if (chosen && WriteToPath(dialog.FilePath(), std::span<const Bytes>(&content, 1))) {
     SetExportStatus(window, "导出成功！"_gbk);
     window.ShowMessage("保存成功！"_gbk);
     Delay(kPauseAfterExportMs);

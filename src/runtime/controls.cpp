@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include "runtime/gbk.h"
+
 namespace kestrilo {
+
+std::string FileDialog::FilePath() const { return Utf8FromGbk(FileName()); }
 
 int StatusBarAddPart(StatusBar& bar, const std::optional<Text>& text, std::optional<int> width,
                      const std::optional<Text>& tip, std::optional<int> icon,

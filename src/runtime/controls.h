@@ -5,6 +5,7 @@
 // memory. Texts are GBK; line ends inside an edit box are "\r\n".
 
 #include <optional>
+#include <string>
 
 #include "runtime/types.h"
 
@@ -65,6 +66,9 @@ class FileDialog {
   virtual bool Show() = 0;
   // The last confirmed name (GBK, full path); empty before the first.
   virtual Text FileName() const = 0;
+  // The same name as the file system spells it, for opening the file: a
+  // name GBK cannot hold would lose characters in FileName().
+  virtual std::string FilePath() const;
 };
 
 inline bool FileDialogShow(FileDialog& dialog) { return dialog.Show(); }

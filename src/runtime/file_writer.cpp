@@ -61,11 +61,30 @@ mode_t CurrentUmask() {
   return 022;
 }
 
+// A writable file in a folder that takes no new file: truncated and
+// rewritten where it is.
+bool WriteInPlace(const std::string& target, std::span<const Bytes> blocks) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  for (const Bytes& block : blocks) {
+    if (!ok) break;
+    ok = WriteAll(fd, block);
+  }
+  ok = ok && ::fsync(fd) == 0;
+  return (::close(fd) == 0) && ok;
+}
+
 }  // namespace
 
 bool WriteToFile(const Text& file_name, std::span<const Bytes> blocks) {
   if (file_name.empty()) return false;
-  const std::string target = ResolveTarget(Utf8FromGbk(file_name));
+  return WriteToPath(Utf8FromGbk(file_name), blocks);
+}
+
+bool WriteToPath(const std::string& path, std::span<const Bytes> blocks) {
+  if (path.empty()) return false;
+  const std::string target = ResolveTarget(path);
 
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
@@ -73,7 +92,10 @@ bool WriteToFile(const Text& file_name, std::span<const Bytes> blocks) {
 
   std::string temp = DirectoryOf(target) + "/.kestrilo-XXXXXX";
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
+  if (fd < 0) {
+    const bool folder_refuses = errno == EACCES || errno == EPERM;
+    return exists && folder_refuses && WriteInPlace(target, blocks);
+  }
 
   // The exclusive lock keeps two of our own writers from interleaving; other
   // programs on Linux may ignore it.

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <span>
+#include <string>
 
 #include "runtime/types.h"
 
@@ -14,6 +15,12 @@ namespace kestrilo {
 // existing file as it was. False for an empty name or any failure.
 bool WriteToFile(const Text& file_name, std::span<const Bytes> blocks);
 bool WriteToFile(const Text& file_name, std::initializer_list<Bytes> blocks);
+
+// The same for a path as the file system spells it (UTF-8 here), which a
+// name that GBK cannot hold keeps intact. When the folder refuses the
+// temporary file but the file itself may be written, it is written in
+// place: an existing file is then only as safe as that write.
+bool WriteToPath(const std::string& path, std::span<const Bytes> blocks);
 
 // The folder that holds the running executable, GBK, without a trailing
 // separator.

@@ -10,6 +10,7 @@
 
 #include "app/app_resources.h"
 #include "app/qt_text.h"
+#include "app/qt_translations.h"
 #include "app/qt_ui_port.h"
 #include "platform/platform_classes.h"
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   // Windows close and open again from test to test.
   QApplication::setQuitOnLastWindowClosed(true);
   kestrilo::LoadAppResources();
+  kestrilo::InstallChineseQtTranslations();
   kestrilo::RegisterPlatformClasses();
 
   kestrilo::QtUiPort port;

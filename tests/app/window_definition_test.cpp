@@ -19,6 +19,7 @@
 #include "app/window_loader.h"
 #include "runtime/conversion.h"
 #include "runtime/file_writer.h"
+#include "runtime/gbk.h"
 
 #include "tests/app/app_test_support.h"
 
@@ -132,7 +133,7 @@ class WindowDefinitionTest : public QObject {
     auto* status = Find<StatusBarControl>(window.get(), "状态条1");
     QCOMPARE(status->PartCount(), 2);
     QCOMPARE(status->Part(0)->width(), 170);
-    QCOMPARE(status->Part(1)->width(), 250);
+    QCOMPARE(status->Part(1)->PartWidth(), 250);
     QCOMPARE(status->Part(0)->text(), QString::fromUtf8("2026年12月8日9时5分7秒"));
     QCOMPARE(status->Part(1)->text(), QString::fromUtf8("等待操作中..."));
     QCOMPARE(window->WindowsVersionClass(), 12);
@@ -161,6 +162,23 @@ class WindowDefinitionTest : public QObject {
     settings.clock = [=] { return DateTimeFromParts(2026, 3, 1, hour, minute, second); };
     const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>(settings);
     QCOMPARE(Find<StatusBarControl>(window.get(), "状态条1")->Part(0)->text(), shown);
+  }
+
+  // The widest clock text fits its 170 pixels; the status part ends at the
+  // window's edge, and a text too long for it ends in "…".
+  void statusPartsFitTheWindow() {
+    MainWindowSettings settings;
+    settings.clock = [] { return DateTimeFromParts(2026, 12, 28, 23, 59, 59); };
+    const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>(settings);
+    auto* status = Find<StatusBarControl>(window.get(), "状态条1");
+    status->SetPartText(1, "关键词： 手机壳女款可爱卡通全包防摔硅胶软壳 挖掘已完成！"_gbk);
+
+    QCOMPARE(status->Part(0)->ShownText(), QString::fromUtf8("2026年12月28日23时59分59秒"));
+    QVERIFY2(status->Part(1)->geometry().right() < status->width(),
+             qPrintable(QStringLiteral("part ends at %1 of %2")
+                            .arg(status->Part(1)->geometry().right())
+                            .arg(status->width())));
+    QVERIFY(status->Part(1)->ShownText().endsWith(QChar(0x2026)));
   }
 
   // The clock part is rewritten by the timer, once a second.

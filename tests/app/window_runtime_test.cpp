@@ -4,16 +4,23 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <ctime>
 
+#include "app/file_dialog_control.h"
+#include "app/hyperlink_label.h"
 #include "app/main_window.h"
 #include "app/message_window.h"
 #include "app/program_start.h"
+#include "app/qt_ui_port.h"
 #include "app/skin_library.h"
 #include "app/widget_controls.h"
 #include "app/window_loader.h"
@@ -62,6 +69,15 @@ struct ExitLog {
   }
 };
 
+// A main window shown and active, so that focus and keys work as on a
+// desktop.
+std::unique_ptr<MainWindow> ActiveMainWindow(MainWindowSettings settings = {}) {
+  std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>(std::move(settings));
+  QApplication::setActiveWindow(window.get());
+  if (!QTest::qWaitForWindowActive(window.get())) qWarning("the main window is not active");
+  return window;
+}
+
 class WindowRuntimeTest : public QObject {
   Q_OBJECT
 
@@ -85,22 +101,140 @@ class WindowRuntimeTest : public QObject {
     QCOMPARE(window->KeywordBox().Content(), "手机壳"_gbk);
   }
 
-  // 按钮1 is the default button: Enter in the seed box is a click on it.
-  void enterInTheSeedBoxQueries() {
-    const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>();
-    QTest::keyClick(Find<QLineEdit>(window.get(), "编辑框1"), Qt::Key_Return);
-    QCOMPARE(MessageLog::Texts(), QStringList{QString::fromUtf8("请输入想要挖掘的关键词")});
+  // Enter presses the focused button; anywhere else it presses 按钮1, the
+  // default button. Each button's handler is told by what it says.
+  void enterPressesTheFocusedButtonElseTheQueryButton_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<QString>("said");
+    const QString query = QString::fromUtf8("请输入想要挖掘的关键词");
+    QTest::newRow("seed box") << QString::fromUtf8("编辑框1") << query;
+    QTest::newRow("query button") << QString::fromUtf8("按钮1") << query;
+    QTest::newRow("export button") << QString::fromUtf8("按钮2") << QString::fromUtf8("数据为空");
+    QTest::newRow("feedback button")
+        << QString::fromUtf8("按钮3") << QString::fromUtf8("调用腾讯官方接口，可放心留言");
+    QTest::newRow("number box") << QString::fromUtf8("编辑框3") << query;
+    QTest::newRow("link") << QString::fromUtf8("超级链接框1") << QString();
   }
 
+  void enterPressesTheFocusedButtonElseTheQueryButton() {
+    QFETCH(QString, focus);
+    QFETCH(QString, said);
+    QStringList opened;
+    const HyperlinkLabel::Openers saved = HyperlinkLabel::SetOpeners(
+        {[&](const QUrl& url) { return opened << url.toString(), true; }, {}});
+    MainWindowSettings settings;
+    settings.contact.feedback_address = QStringLiteral("about:blank");
+    const std::unique_ptr<MainWindow> window = ActiveMainWindow(settings);
+    QWidget* target = Find<QWidget>(window.get(), focus.toUtf8().constData());
+    target->setFocus();
+
+    QTest::keyClick(target, Qt::Key_Return);
+
+    HyperlinkLabel::SetOpeners(saved);
+    QCOMPARE(MessageLog::Texts(), said.isEmpty() ? QStringList() : QStringList{said});
+    QCOMPARE(opened.size(), said.isEmpty() ? 1 : 0);
+    if (window->OpenMessage()) window->OpenMessage()->close();
+  }
+
+  // Tab and Shift+Tab walk the controls in their order and never type into
+  // the list.
+  void tabMovesFocusInTheControlsOrder() {
+    const std::unique_ptr<MainWindow> window = ActiveMainWindow();
+    window->ResultBox().SetContent("甲\r\n乙"_gbk);
+    Find<QWidget>(window.get(), "编辑框1")->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 7; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      walked << QApplication::focusWidget()->objectName();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    walked << QApplication::focusWidget()->objectName();
+
+    QCOMPARE(walked,
+             QString::fromUtf8("按钮1 按钮2 编辑框2 编辑框3 超级链接框1 按钮3 编辑框1 按钮3")
+                 .split(QLatin1Char(' ')));
+    QCOMPARE(window->ResultBox().Content(), "甲\r\n乙"_gbk);
+  }
+
+  // Qt's own texts are Chinese, and a box stands over the window that
+  // raised it, wide enough for its title.
+  void messageBoxIsChineseAndCentredOnItsWindow() {
+    const std::unique_ptr<MainWindow> window = ActiveMainWindow();
+    QtUiPort real_boxes;
+    ScopedUiPort installed(real_boxes);
+    QString button;
+    QRect box_frame;
+    int title_room = 0;
+    QTimer::singleShot(100, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      button = box->buttons().value(0)->text();
+      box_frame = box->geometry();
+      title_room = box->width() - box->fontMetrics().horizontalAdvance(box->windowTitle());
+      box->accept();
+    });
+
+    MsgBox("短"_gbk);
+
+    QCOMPARE(button, QString::fromUtf8("确定"));
+    QVERIFY2((box_frame.center() - window->geometry().center()).manhattanLength() < 40,
+             qPrintable(QStringLiteral("box at %1,%2").arg(box_frame.x()).arg(box_frame.y())));
+    QVERIFY(title_room >= 100);
+  }
+
+  // Characters GBK cannot hold become "?" as they are typed, as they will be
+  // sent.
+  void keywordBoxHoldsWhatGbkCan() {
+    const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>();
+    auto* seed = Find<QLineEdit>(window.get(), "编辑框1");
+    // As an input method commits it: the emoji's two UTF-16 units at once.
+    QInputMethodEvent typed;
+    typed.setCommitString(QString::fromUtf8("手\U0001F600机"));
+    QApplication::sendEvent(seed, &typed);
+    QCOMPARE(seed->text(), QString::fromUtf8("手?机"));
+    QCOMPARE(seed->cursorPosition(), 3);
+  }
+
+  // Inside a keyword a lone "\n" or "\r" is not a line break, although the
+  // widget shows one; the user's own edit is read from the widget.
   void editBoxesKeepTheProgramsLineEnds() {
     QPlainTextEdit widget;
     PlainEditBox box(&widget);
-    box.SetContent("鲜花\r\n花店"_gbk);
-    box.InsertAtEnd("\r\n花束\r\n"_gbk);
-    QCOMPARE(widget.toPlainText(), QString::fromUtf8("鲜花\n花店\n花束\n"));
-    QCOMPARE(box.Content(), "鲜花\r\n花店\r\n花束\r\n"_gbk);
+    box.SetContent("鲜花\r\n花\n店"_gbk);
+    box.InsertAtEnd("\r\n花\r束\r\n"_gbk);
+    QCOMPARE(widget.toPlainText().left(8), QString::fromUtf8("鲜花\n花\n店\n花"));
+    QCOMPARE(box.Content(), "鲜花\r\n花\n店\r\n花\r束\r\n"_gbk);
+    widget.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&widget, "x");
+    QVERIFY(box.Content().ends_with("\r\nx"));
     box.SetContent({});
     QCOMPARE(box.Content(), Text{});
+  }
+
+  // The save dialog stays open for a folder that does not exist.
+  void saveDialogInsistsOnAnExistingFolder() {
+    const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>();
+    const std::unique_ptr<QFileDialog> dialog =
+        Find<FileDialogControl>(window.get(), "通用对话框1")->MakeDialog();
+    dialog->selectFile(QStringLiteral("/kestrilo-no-such-folder/list.txt"));
+    QMetaObject::invokeMethod(dialog.get(), "accept");
+    QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(MessageLog::Texts().size(), 1);
+    QVERIFY(MessageLog::Texts()[0].startsWith(QString::fromUtf8("文件夹不存在：")));
+
+    dialog->selectFile(QDir::tempPath() + QStringLiteral("/list.txt"));
+    QMetaObject::invokeMethod(dialog.get(), "accept");
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+  }
+
+  // Installed, the program's folder is the system's; the dialog starts where
+  // the user may write.
+  void exportStartsInAWritableFolder() {
+    QCOMPARE(MainWindow::ExportFolderFor(QDir::tempPath()), QDir::tempPath());
+    const QString elsewhere =
+        MainWindow::ExportFolderFor(QStringLiteral("/kestrilo-no-such-folder"));
+    QVERIFY(elsewhere == QDir::homePath() ||
+            elsewhere == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
   }
 
   void progressShowsPositionsClampedIntoItsRange_data() {
@@ -208,19 +342,16 @@ class WindowRuntimeTest : public QObject {
     window->OpenMessage()->close();
   }
 
-  // The program runs until its last window closes, whichever that is, then
-  // releases its globals once.
-  void programEndsWhenItsLastWindowCloses() {
+  // Closing the main window ends the program, 在线留言 with it; the globals
+  // are released once.
+  void programEndsWhenTheMainWindowCloses() {
     ExitLog::runs = 0;
     QPointer<MainWindow> main;
-    bool message_open_after_main_closed = false;
+    QPointer<QWidget> message;
     QTimer::singleShot(100, [&] {
       main->OpenMessageWindow();
+      message = main->OpenMessage();
       main->close();
-      QTimer::singleShot(100, [&] {
-        message_open_after_main_closed = main->OpenMessage() != nullptr;
-        main->OpenMessage()->close();
-      });
     });
     QDir::setCurrent(QDir::tempPath());
 
@@ -236,7 +367,7 @@ class WindowRuntimeTest : public QObject {
     });
 
     QCOMPARE(result, 0);
-    QVERIFY(message_open_after_main_closed);
+    QVERIFY(message.isNull() || !message->isVisible());
     QVERIFY(main.isNull());
     QCOMPARE(ExitLog::runs, 1);
     QVERIFY(ExitLog::globals_released_first);

@@ -29,9 +29,11 @@ class ScriptedDialog : public FileDialog {
     return answer.has_value();
   }
   Text FileName() const override { return name; }
+  std::string FilePath() const override { return path.empty() ? FileDialog::FilePath() : path; }
 
   std::optional<Text> answer;  // absent: the user cancels
   Text name;
+  std::string path;  // the name as the file system spells it, when GBK lacks some of it
   int shown = 0;
 };
 
@@ -88,6 +90,21 @@ TEST_F(ExportResultsTest, WritesTheBoxBytesAndReportsThenWaitsAndResetsTheStatus
   EXPECT_EQ(window.messages[0].status, "关键词： 鲜花导出成功！"_gbk);
   EXPECT_THAT(port.waits, ElementsAre(std::chrono::milliseconds(2000)));
   EXPECT_THAT(StatusTexts(), ElementsAre("关键词： 鲜花导出成功！"_gbk, "等待操作中..."_gbk));
+}
+
+// 목록 has no GBK form: its name reads "??" in the program's texts, and a
+// file really named so must not be the one replaced.
+TEST_F(ExportResultsTest, ANameGbkCannotHoldIsWrittenAsChosen) {
+  window.results.SetContent("甲\r\n乙"_gbk);
+  std::ofstream(folder / "??.txt") << "someone else's";
+  dialog.path = (folder / "목록.txt").string();
+  dialog.answer = GbkFromUtf8(dialog.path);
+
+  ExportResults(window, dialog);
+
+  EXPECT_EQ(FileBytes(folder / "목록.txt"), "甲\r\n乙"_gbk);
+  EXPECT_EQ(FileBytes(folder / "??.txt"), "someone else's");
+  EXPECT_THAT(Messages(), ElementsAre("保存成功！"_gbk));
 }
 
 struct FailureRow {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "runtime/conversion.h"
@@ -124,6 +125,39 @@ TEST_F(WriteToFileTest, WritingThroughSymlinkUpdatesItsTarget) {
 TEST_F(WriteToFileTest, GbkFileNameBecomesUtf8OnDisk) {
   EXPECT_TRUE(WriteToFile(GbkFromUtf8(dir_.string() + "/") + "关键词.txt"_gbk, {ToBytes("x")}));
   EXPECT_EQ(Listing(), std::set<std::string>{"关键词.txt"});
+}
+
+// A writable file in a folder that takes no new file: no temporary file can
+// stand beside it, so it is rewritten where it is. Root may write anywhere,
+// so then the write runs as nobody.
+TEST_F(WriteToFileTest, AWritableFileInAFolderThatTakesNoNewFileIsRewrittenInPlace) {
+  Create("kept.txt", "old content");
+  fs::permissions(dir_ / "kept.txt", fs::perms(0666));
+  fs::permissions(dir_, fs::perms(0555));
+  const auto write = [&](const std::string& name) {
+    const Bytes content{'n', 'e', 'w'};
+    return WriteToPath((dir_ / name).string(), std::span<const Bytes>(&content, 1));
+  };
+  const auto as_user = [&](const std::string& name) {
+    if (::geteuid() != 0) return write(name);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+      ::_exit(dropped && write(name) ? 0 : 1);
+    }
+    int status = 1;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  };
+
+  const bool rewritten = as_user("kept.txt");
+  const bool created = as_user("new.txt");
+  fs::permissions(dir_, fs::perms(0755));
+
+  EXPECT_TRUE(rewritten);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(Read("kept.txt"), "new");
+  EXPECT_EQ(Listing(), std::set<std::string>{"kept.txt"});
 }
 
 TEST(RunDirectoryTest, IsTheFolderOfTheExecutable) {
