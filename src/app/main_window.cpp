@@ -47,6 +47,12 @@ MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
 
   // Tab leaves the result list rather than landing in it as a character.
   ui_->编辑框2->setTabChangesFocus(true);
+  // The seed in a larger face, set here: a style sheet would bring the
+  // style-sheet machinery into the start for one font.
+  QFont seed_font = ui_->编辑框1->font();
+  seed_font.setPixelSize(16);
+  seed_font.setWeight(QFont::Normal);
+  ui_->编辑框1->setFont(seed_font);
   // The box shows the seed as it will be sent.
   ui_->编辑框1->setValidator(new GbkValidator(ui_->编辑框1));
   keyword_box_.emplace(ui_->编辑框1);

@@ -1,7 +1,6 @@
 #include "app/message_window.h"
 
 #include <QIcon>
-#include <QUrl>
 
 #include "runtime/gbk.h"
 #include "runtime/ui_port.h"
@@ -15,7 +14,7 @@ MessageWindow::MessageWindow(const QString& feedback_address, QWidget* parent)
   ui_->setupUi(this);
   move(50, 50);
   setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
-  ui_->超文本浏览框1->setUrl(QUrl(feedback_address));
+  ui_->超文本浏览框1->Navigate(feedback_address);
 }
 
 MessageWindow::~MessageWindow() = default;
@@ -29,6 +28,6 @@ std::span<const EventBinding<MessageWindow>> MessageWindow::Bindings() {
 
 void MessageWindow::ShowMessageNotice() { MsgBox("调用腾讯官方接口，可放心留言"_gbk); }
 
-QWebEngineView* MessageWindow::Browser() const { return ui_->超文本浏览框1; }
+QWidget* MessageWindow::Browser() const { return ui_->超文本浏览框1->View(); }
 
 }  // namespace kestrilo

@@ -8,8 +8,6 @@
 
 #include "app/event_binding.h"
 
-class QWebEngineView;
-
 namespace Ui {
 class MessageWindow;
 }
@@ -28,7 +26,8 @@ class MessageWindow : public QWidget {
 
   void ShowMessageNotice();
 
-  QWebEngineView* Browser() const;
+  // The embedded browser's view; null where the engine could not be loaded.
+  QWidget* Browser() const;
 
  private:
   std::unique_ptr<Ui::MessageWindow> ui_;

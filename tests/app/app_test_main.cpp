@@ -52,7 +52,6 @@ int main(int argc, char** argv) {
   // The windows read their user recipes from here, never from the real home.
   QTemporaryDir config;
   qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   // Windows close and open again from test to test.
   QApplication::setQuitOnLastWindowClosed(true);

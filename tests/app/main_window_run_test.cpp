@@ -184,6 +184,29 @@ class MainWindowRunTest : public QObject {
     QVERIFY2(wall.elapsed() < 5000, qPrintable(QString::number(wall.elapsed())));
   }
 
+  // Inside a source too: closed between two chinaz keywords, the run
+  // appends no further keyword and asks no further page.
+  void closingBetweenTwoKeywordsEndsTheRunThere() {
+    TypeText(seed_, QString::fromUtf8("手机"));
+    int lines_at_close = -1;
+    int requests_at_close = -1;
+    WhileRunning([&] {
+      // Baidu and Sogou give 7 lines; the 8th is chinaz's first keyword.
+      if (lines_at_close >= 0 || Now().progress != 20 || Now().lines < 9) return;
+      lines_at_close = Now().lines;
+      requests_at_close = sites_->Requests();
+      window_->close();
+    });
+
+    QTest::mouseClick(query_, Qt::LeftButton);
+
+    QVERIFY(lines_at_close > 0);
+    QVERIFY(!window_->RunInProgress());
+    QCOMPARE(Now().lines, lines_at_close);
+    QCOMPARE(sites_->Requests(), requests_at_close);
+    QVERIFY(MessageLog::Texts().isEmpty());
+  }
+
   // The whole program: started, a query clicked, the window closed in the
   // middle of the run; the run ends and the program with it.
   void closingDuringARunEndsTheProgram() {
