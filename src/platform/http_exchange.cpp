@@ -556,6 +556,9 @@ HttpResponse PerformExchange(const HttpRequest& request) {
       // environment's, and its no_proxy list would bypass a named one.
       .Set(CURLOPT_PROXY, use_proxy ? proxy->c_str() : "")
       .Set(CURLOPT_HTTPPROXYTUNNEL, request.secure && use_proxy ? 1L : 0L)
+      // The proxy's answer to CONNECT is not the server's reply: in the
+      // header block it would pass for one when the tunnel then fails.
+      .Set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
       .Set(CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP))
       .Set(CURLOPT_NOPROXY, "");
   if (connection.Failed(ExchangeStage::kConnection)) {
