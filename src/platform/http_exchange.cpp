@@ -523,9 +523,14 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   // Stalls are the transfer loop's to watch, not curl's low-speed limit: that
   // one averages over seconds and so cuts a reply that trickles in slower
   // than a byte a second, although it never stands still for a time-out.
+  // The total time-out is curl's own: it runs from the first hop's start,
+  // so redirects spend from the same allowance.
   Options timeouts(easy);
-  timeouts.Set(CURLOPT_CONNECTTIMEOUT_MS,
-               static_cast<long>(std::max<std::int64_t>(1, request.connect_timeout.count())));
+  timeouts
+      .Set(CURLOPT_CONNECTTIMEOUT_MS,
+           static_cast<long>(std::max<std::int64_t>(1, request.connect_timeout.count())))
+      .Set(CURLOPT_TIMEOUT_MS,
+           static_cast<long>(std::max<std::int64_t>(1, request.total_timeout.count())));
   if (timeouts.Failed(ExchangeStage::kTimeouts)) {
     return Failure(ExchangeStage::kTimeouts, timeouts.Error());
   }
