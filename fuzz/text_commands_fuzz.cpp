@@ -30,6 +30,11 @@ std::size_t OffsetIn(std::string_view text, std::string_view part) {
   return static_cast<std::size_t>(part.data() - text.data());
 }
 
+// A lead byte with nothing behind it: the walk ends there.
+bool EndsTheWalk(std::string_view c) {
+  return c.size() == 1 && static_cast<unsigned char>(c[0]) >= 0x80;
+}
+
 bool IsSpace(std::string_view c) { return c == " " || c == "\xA1\xA1"; }
 
 char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
@@ -58,6 +63,7 @@ int ExpectedFind(std::string_view text, std::string_view sought, std::optional<i
   if (from >= text.size()) return -1;
   if (sought.empty()) return 1;
   for (std::string_view c : Characters(text.substr(from))) {
+    if (EndsTheWalk(c)) break;
     const std::size_t offset = OffsetIn(text, c);
     if (MatchesAtStart(text.substr(offset), sought, fold)) return static_cast<int>(offset) + 1;
   }
@@ -73,7 +79,7 @@ int ExpectedFindBack(std::string_view text, std::string_view sought, std::option
   int found = -1;
   for (std::string_view c : Characters(text)) {
     const std::size_t offset = OffsetIn(text, c);
-    if (offset + sought.size() > end) break;
+    if (offset + sought.size() > end || EndsTheWalk(c)) break;
     if (MatchesAtStart(text.substr(offset), sought, fold)) found = static_cast<int>(offset) + 1;
   }
   return found;

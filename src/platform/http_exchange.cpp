@@ -523,9 +523,14 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   // Stalls are the transfer loop's to watch, not curl's low-speed limit: that
   // one averages over seconds and so cuts a reply that trickles in slower
   // than a byte a second, although it never stands still for a time-out.
+  // The total time-out is curl's own: it runs from the first hop's start,
+  // so redirects spend from the same allowance.
   Options timeouts(easy);
-  timeouts.Set(CURLOPT_CONNECTTIMEOUT_MS,
-               static_cast<long>(std::max<std::int64_t>(1, request.connect_timeout.count())));
+  timeouts
+      .Set(CURLOPT_CONNECTTIMEOUT_MS,
+           static_cast<long>(std::max<std::int64_t>(1, request.connect_timeout.count())))
+      .Set(CURLOPT_TIMEOUT_MS,
+           static_cast<long>(std::max<std::int64_t>(1, request.total_timeout.count())));
   if (timeouts.Failed(ExchangeStage::kTimeouts)) {
     return Failure(ExchangeStage::kTimeouts, timeouts.Error());
   }
@@ -556,6 +561,9 @@ HttpResponse PerformExchange(const HttpRequest& request) {
       // environment's, and its no_proxy list would bypass a named one.
       .Set(CURLOPT_PROXY, use_proxy ? proxy->c_str() : "")
       .Set(CURLOPT_HTTPPROXYTUNNEL, request.secure && use_proxy ? 1L : 0L)
+      // The proxy's answer to CONNECT is not the server's reply: in the
+      // header block it would pass for one when the tunnel then fails.
+      .Set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L)
       .Set(CURLOPT_PROXYTYPE, static_cast<long>(CURLPROXY_HTTP))
       .Set(CURLOPT_NOPROXY, "");
   if (connection.Failed(ExchangeStage::kConnection)) {

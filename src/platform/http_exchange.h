@@ -81,6 +81,10 @@ struct HttpRequest {
   // sending or receiving.
   std::chrono::milliseconds connect_timeout{60000};
   std::chrono::milliseconds stall_timeout{60000};
+  // The whole exchange, redirects included. A reply that keeps trickling in
+  // never stalls, so this is what ends it, failing where the transfer
+  // stands as a stall would.
+  std::chrono::milliseconds total_timeout{std::chrono::minutes(10)};
 };
 
 inline constexpr std::size_t kMaxReplyBody = 64u << 20;

@@ -20,6 +20,12 @@ inline std::size_t CharLengthAt(std::string_view text, std::size_t offset) {
   return 1;
 }
 
+// A lead byte with nothing behind it is no character: a walk that reaches
+// it ends there, so nothing can match from it.
+inline bool EndsWalk(std::string_view text, std::size_t offset) {
+  return offset + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[offset]));
+}
+
 inline unsigned char FoldAscii(unsigned char byte) {
   return (byte >= 'A' && byte <= 'Z') ? static_cast<unsigned char>(byte + ('a' - 'A')) : byte;
 }

@@ -31,7 +31,7 @@ int FindForward(std::string_view text, std::string_view sought, std::size_t begi
     const std::size_t pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
     std::size_t run = pos;
     while (run > known && IsLeadByte(static_cast<unsigned char>(text[run - 1]))) --run;
-    if ((pos - run) % 2 == 0) return static_cast<int>(pos) + 1;
+    if ((pos - run) % 2 == 0) return EndsWalk(text, pos) ? -1 : static_cast<int>(pos) + 1;
     // The match starts on the second byte of a character; that character
     // started at pos - 1.
     known = pos - 1;
@@ -68,7 +68,7 @@ int FindInRegion(std::string_view text, std::string_view sought, std::optional<i
   int found = -1;
   // A character may straddle the end of a backward region, so the walk can
   // step past region_end: compare positions, never subtract them.
-  for (std::size_t pos = region_begin; pos + sought.size() <= region_end;
+  for (std::size_t pos = region_begin; pos + sought.size() <= region_end && !EndsWalk(text, pos);
        pos += CharLengthAt(text, pos)) {
     if (BytesEqual(text.data() + pos, sought.data(), sought.size(), ignore_case)) {
       found = static_cast<int>(pos) + 1;
@@ -143,7 +143,7 @@ Text ReplaceText(std::string_view text, std::string_view sought,
   result.reserve(text.size());
   result.append(text.substr(0, begin));
   std::size_t pos = begin;
-  while (remaining != 0 && text.size() - pos >= sought.size()) {
+  while (remaining != 0 && text.size() - pos >= sought.size() && !EndsWalk(text, pos)) {
     if (BytesEqual(text.data() + pos, sought.data(), sought.size(), !case_sensitive)) {
       result.append(with);
       pos += sought.size();
@@ -173,7 +173,7 @@ std::vector<std::string_view> SplitTextViews(std::string_view text,
   const auto full = [&] { return max > 0 && static_cast<long long>(members.size()) >= max; };
   std::size_t piece_begin = 0;
   std::size_t pos = 0;
-  while (text.size() - pos >= sep.size()) {
+  while (text.size() - pos >= sep.size() && !EndsWalk(text, pos)) {
     if (std::memcmp(text.data() + pos, sep.data(), sep.size()) == 0) {
       members.push_back(text.substr(piece_begin, pos - piece_begin));
       pos += sep.size();

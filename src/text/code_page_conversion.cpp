@@ -1,5 +1,6 @@
 #include "text/code_page_conversion.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -53,7 +54,11 @@ std::optional<Text> DecodeWithStream(const Bytes& bytes, std::string_view charse
 }
 
 Text UnicodeBytesToText(const Bytes& utf16le) {
-  return DecodeWithStream(utf16le, "unicode").value_or(Text());
+  // The stream reads past a zero unit; in GBK that character is the only
+  // zero byte, so the text is cut at it.
+  Text text = DecodeWithStream(utf16le, "unicode").value_or(Text());
+  text.resize(std::min(text.find('\0'), text.size()));
+  return text;
 }
 
 }  // namespace kestrilo

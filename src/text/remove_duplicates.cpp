@@ -38,7 +38,7 @@ void ForEachPiece(std::string_view text, std::string_view separator, SplitMode m
     return;
   }
   std::size_t begin = 0;
-  for (std::size_t pos = 0; text.size() - pos >= separator.size();) {
+  for (std::size_t pos = 0; text.size() - pos >= separator.size() && !EndsWalk(text, pos);) {
     // The first byte alone settles most positions without a call.
     if (text[pos] == separator[0] &&
         std::memcmp(text.data() + pos, separator.data(), separator.size()) == 0) {

@@ -308,6 +308,38 @@ TEST_F(HttpExchangeTest, BodyPast64MiBIsCutThereAndFailsTheRead) {
   EXPECT_EQ(response.status, 200);
 }
 
+// "/hop" redirects after a pause to "/short", which trickles six bytes in
+// 0.6 s; anything else trickles a byte every 0.1 s for ten seconds.
+void TrickleEndpoints(RawConnection& c) {
+  if (c.request().starts_with("GET /hop ")) {
+    c.Pause(700ms);
+    c.Send(
+        "HTTP/1.1 302 Found\r\nLocation: /short\r\nConnection: close\r\n"
+        "Content-Length: 0\r\n\r\n");
+    return;
+  }
+  const int bytes = c.request().starts_with("GET /short ") ? 6 : 100;
+  c.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(bytes) + "\r\n\r\n");
+  for (int i = 0; i < bytes && c.Send("x"); ++i) c.Pause(100ms);
+}
+
+TEST_F(HttpExchangeTest, TotalTimeoutEndsATrickleAsAFailedReadAndCountsRedirectHops) {
+  RawHttpServer server(TrickleEndpoints);
+  HttpRequest request = RequestFor(server.Origin() + "/short");
+  request.total_timeout = 1s;
+  ASSERT_TRUE(PerformExchange(request).ok());  // one hop alone fits
+
+  for (const char* path : {"/forever", "/hop"}) {
+    request.target = path;
+    const auto start = std::chrono::steady_clock::now();
+    const HttpResponse response = PerformExchange(request);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << path;
+    EXPECT_EQ(response.failed_at, ExchangeStage::kRead) << path;
+    EXPECT_EQ(response.status, 200) << path;
+    EXPECT_THAT(BodyOf(response), ::testing::MatchesRegex("x+")) << path;
+  }
+}
+
 // --- what goes on the wire --------------------------------------------------------
 
 TEST_F(HttpExchangeTest, GetSendsTheHeaderBlockAsGivenAndAddsOnlyHost) {

@@ -49,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"EmptySoughtPastTheEndFails", "abc", "", 4, false, false, -1},
         FindRow{"SecondByteOfGbkCharacterNeverMatches", "x" + kLeadA, "a", {}, false, false, -1},
         FindRow{"MatchAfterGbkCharacterIsFound", kLeadA + "a", "a", {}, false, false, 3},
+        // The walk ends at a lead byte that has no second byte.
+        FindRow{"LeadByteEndingTheTextStartsNoMatch", "a\xB0", "\xB0", {}, false, false, -1},
         FindRow{"IgnoreCaseFoldsAsciiLetters", "ABC", "b", {}, true, false, 2},
         FindRow{"CaseSensitiveMissesOtherCase", "ABC", "b", {}, false, false, -1},
         FindRow{"IgnoreCaseLeavesPunctuation", "[@", "{", {}, true, false, -1},
@@ -57,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         FindRow{"BackMatchMustEndBeforeStart", "abcabc", "bc", 5, false, true, 2},
         FindRow{"BackStartPastTheEndSearchesAll", "abcabc", "bc", 99, false, true, 5},
         FindRow{"BackSecondByteOfGbkCharacterNeverMatches", "a" + kLeadA, "a", {}, false, true, 1},
+        FindRow{"BackLeadByteEndingTheTextStartsNoMatch", "a\xB0", "\xB0", {}, false, true, -1},
         FindRow{"BackIgnoreCase", "abcABC", "bc", {}, true, true, 5},
         // The region ends inside a double-byte character: nothing past it is read.
         FindRow{"BackRegionEndingInsideACharacter", "\xD6\xD0z", "z", 2, false, true, -1},
@@ -100,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceRow{"GbkSecondByteStays", kLeadA + "a", "a", "b", {}, {}, true, kLeadA + "b"},
         ReplaceRow{
             "IgnoreCaseLeavesGbkSecondBytes", kLeadUpperA, kLeadA, "x", {}, {}, false, kLeadUpperA},
+        ReplaceRow{"LeadByteEndingTheTextStays", "a\xB0", "\xB0", "x", {}, {}, true, "a\xB0"},
         ReplaceRow{
             "GbkCharacterIsReplaced", "关键词"_gbk, "键"_gbk, "-", {}, {}, true, "关-词"_gbk}),
     RowName());
@@ -134,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitRow{"NegativeMaximumGivesNoMember", "a,b", {}, -1, {}},
         SplitRow{"GbkSeparator", "一、二"_gbk, "、"_gbk, {}, {"一"_gbk, "二"_gbk}},
         SplitRow{"GbkSecondByteIsNoSeparator", "\xB0,x", {}, {}, {"\xB0,x"}},
+        SplitRow{"LeadByteEndingTheTextIsNoSeparator", "a\xB0", "\xB0", {}, {"a\xB0"}},
         SplitRow{
             "NoMatchAcrossCharacters", kLeadA + "\xB0\x62", "a\xB0", {}, {kLeadA + "\xB0\x62"}}),
     RowName());

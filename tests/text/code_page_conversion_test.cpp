@@ -64,6 +64,7 @@ TEST_F(UnicodeBytesToTextTest, ReadsUtf16LeThroughTheStream) {
   EXPECT_EQ(UnicodeBytesToText(BytesOf({"A\0B\0", 4})), "AB");
   EXPECT_EQ(UnicodeBytesToText(BytesOf({"\x2D\x4E\x87\x65", 4})), "\xD6\xD0\xCE\xC4");
   EXPECT_EQ(UnicodeBytesToText(BytesOf({"\x3D\xD8\x00\xDE", 4})), "?");  // an emoji
+  EXPECT_EQ(UnicodeBytesToText(BytesOf({"A\0\0\0B\0", 6})), "A");
   EXPECT_EQ(UnicodeBytesToText({}), "");
 }
 

@@ -39,6 +39,7 @@ constexpr Row kRows[] = {
      kLines, "\xCA\xD6\xBB\xFA\r\n\xB5\xE7\xC4\xD4"},
     // Split inside 丂 the pieces would be "\x81", "a", "a".
     {"DoesNotSplitInsideACharacter", "\x81@a@a", "@", kLines, "\x81@a@a"},
+    {"DoesNotSplitAtALeadByteEndingTheText", "a\xB0", "\xB0", kLines, "a\xB0"},
     {"KeepsEachCharacterOnce", "aab", ",", kChars, "a,b"},
     {"TakesCrLfAsOneCharacter", "a\r\n\r\n\r", ",", kChars, "a,\r\n,\r"},
     {"TakesAGbkCharacterAsOnePiece", "\xD6\xD0\xD6\xD0\xCE\xC4", ",", kChars, "\xD6\xD0,\xCE\xC4"},

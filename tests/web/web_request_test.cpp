@@ -211,6 +211,15 @@ TEST_F(WebRequestTest, ProxyServesPlainAddressesAndTunnelsSecureOnes) {
   EXPECT_EQ(secure.substr(0, secure.find("\r\n")), "CONNECT www.kestrilo.test:443 HTTP/1.1");
 }
 
+TEST_F(WebRequestTest, TunnelThatClosesAfterTheProxyAgreedFailsToSend) {
+  RawHttpServer proxy("HTTP/1.1 200 Connection established\r\nVia: proxy\r\n\r\n");
+  WebRequestParams params;
+  params.proxy = proxy.Address();
+  EXPECT_EQ(WebRequest("https://www.kestrilo.test/", params), "");
+  EXPECT_EQ(params.status_text, "711 发送请求失败!"_gbk);
+  EXPECT_TRUE(params.response_headers.empty());
+}
+
 TEST_F(WebRequestTest, RepliedCookiesMergeIntoBothVariables) {
   RawHttpServer server(
       "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nSet-Cookie: a=2; path=/\r\n"
