@@ -136,6 +136,20 @@ class WindowRuntimeTest : public QObject {
     if (window->OpenMessage()) window->OpenMessage()->close();
   }
 
+  // Without a browser the link shows its address, so that it can be copied.
+  void linkWithoutABrowserShowsItsAddress() {
+    const HyperlinkLabel::Openers saved = HyperlinkLabel::SetOpeners(
+        {[](const QUrl&) { return false; }, [](const QString&) { return false; }});
+    const std::unique_ptr<MainWindow> window = LoadStartWindow<MainWindow>();
+    auto* link = Find<HyperlinkLabel>(window.get(), "超级链接框1");
+
+    QTest::mouseClick(link, Qt::LeftButton);
+
+    HyperlinkLabel::SetOpeners(saved);
+    QCOMPARE(MessageLog::Texts(),
+             QStringList{QString::fromUtf8("无法打开浏览器，请手动访问：") + link->address()});
+  }
+
   // Tab and Shift+Tab walk the controls in their order and never type into
   // the list.
   void tabMovesFocusInTheControlsOrder() {
