@@ -1,4 +1,5 @@
 // kestrilo-map-timer COMMAND [ARG...]
+// kestrilo-map-timer --probe      exits 0 once the display takes clients
 //
 // Starts COMMAND on $DISPLAY and prints how many milliseconds passed until
 // the X server mapped its first top-level window, then ends it. The wait is
@@ -6,8 +7,9 @@
 // the measuring takes no time from the program measured.
 
 #include <chrono>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
+#include <string_view>
 
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -23,6 +25,10 @@ int main(int argc, char** argv) {
   if (display == nullptr) {
     std::fputs("kestrilo-map-timer: cannot open the display\n", stderr);
     return 2;
+  }
+  if (std::string_view(argv[1]) == "--probe") {
+    XCloseDisplay(display);
+    return 0;
   }
   XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
   XSync(display, False);
@@ -40,9 +46,9 @@ int main(int argc, char** argv) {
       XEvent event;
       XNextEvent(display, &event);
       if (event.type == MapNotify && !event.xmap.override_redirect) {
-        elapsed_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                               start)
-                         .count();
+        elapsed_ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
       }
     }
     if (elapsed_ms >= 0) break;

@@ -13,11 +13,14 @@ namespace {
 
 using CreateView = QWidget* (*)(QWidget*);
 
-// Beside the program, where it is installed, and in the build tree.
+// Beside the program, in the lib folder of its installed tree (wherever that
+// was moved), where it was installed, and in the build tree.
 CreateView ViewFactory() {
   static const CreateView factory = []() -> CreateView {
     const QString name = QStringLiteral("kestrilo-browser");
-    const QStringList folders = {QCoreApplication::applicationDirPath(),
+    const QDir program(QCoreApplication::applicationDirPath());
+    const QStringList folders = {program.path(),
+                                 program.filePath(QStringLiteral(KESTRILO_BROWSER_RELATIVE_DIR)),
                                  QStringLiteral(KESTRILO_BROWSER_INSTALL_DIR),
                                  QStringLiteral(KESTRILO_BROWSER_BUILD_DIR)};
     // Loading the engine late draws its advice to load it early, which a

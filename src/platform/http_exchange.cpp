@@ -8,12 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include <curl/curl.h>
-#include <openssl/err.h>
-#include <openssl/pem.h>
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
-
+#include "platform/late_bound_curl.h"
 #include "runtime/double_byte.h"
 #include "runtime/ui_port.h"
 
@@ -42,7 +37,9 @@ ProcessSettings& Settings() {
 bool CurlReady() {
   static std::once_flag once;
   static CURLcode result = CURLE_FAILED_INIT;
-  std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
+  std::call_once(once, [] {
+    if (late_bound::Get().loaded) result = curl_global_init(CURL_GLOBAL_DEFAULT);
+  });
   return result == CURLE_OK;
 }
 
@@ -298,7 +295,10 @@ bool AddPemCertificates(X509_STORE* store, const std::string& path) {
 // null when the extra file is unusable.
 class TrustStore {
  public:
-  using Reference = std::unique_ptr<X509_STORE, decltype(&X509_STORE_free)>;
+  struct Release {
+    void operator()(X509_STORE* store) const { X509_STORE_free(store); }
+  };
+  using Reference = std::unique_ptr<X509_STORE, Release>;
 
   static Reference For(const std::string& extra_ca) {
     static TrustStore cache;
@@ -307,7 +307,7 @@ class TrustStore {
       cache.Rebuild(extra_ca);
     }
     if (cache.store_ != nullptr) X509_STORE_up_ref(cache.store_);
-    return Reference(cache.store_, X509_STORE_free);
+    return Reference(cache.store_);
   }
 
  private:
@@ -627,7 +627,7 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   Options tls(easy);
   tls.Set(CURLOPT_SSL_VERIFYPEER, request.verify_certificates ? 1L : 0L)
       .Set(CURLOPT_SSL_VERIFYHOST, request.verify_certificates ? 2L : 0L);
-  TrustStore::Reference trust(nullptr, X509_STORE_free);
+  TrustStore::Reference trust;
   if (request.verify_certificates) {
     trust = TrustStore::For(extra_ca);
     tls.Set(CURLOPT_CAINFO, static_cast<const char*>(nullptr))
