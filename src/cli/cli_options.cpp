@@ -18,6 +18,12 @@ enum LongOnly {
   kSources,
   kListSources,
   kCheck,
+  kDepth,
+  kMaxSeeds,
+  kInclude,
+  kExclude,
+  kIgnoreCase,
+  kFormat,
   kVersion
 };
 
@@ -38,18 +44,32 @@ std::string Lowered(std::string text) {
 
 const char* UsageText() {
   return "usage: kestrilo-cli [options] SEED...\n"
+         "       kestrilo-cli [options] -i FILE [SEED...]\n"
          "       kestrilo-cli [options] --check [SEED]\n"
          "       kestrilo-cli [options] --list-sources\n"
          "Mines long-tail keywords for each seed from every source in effect into one\n"
          "list.\n"
          "\n"
-         "  -o, --output FILE       write the list to FILE as the window exports it\n"
-         "                          (GBK, CRLF between lines) instead of standard output\n"
-         "      --encoding ENC     gbk (default) or utf-8, for the -o file\n"
+         "  -i, --seeds-file FILE   also mine the seeds in FILE, one per line (UTF-8;\n"
+         "                          - is standard input; blank and # lines skipped)\n"
+         "      --depth N           mine the keywords found as seeds again, N levels\n"
+         "                          deep, breadth first, each keyword once (1)\n"
+         "      --max-seeds K       mine at most K seeds in all (1000)\n"
+         "      --include REGEX     keep only keywords matching REGEX (repeatable: all\n"
+         "                          must match); others are not mined further either\n"
+         "      --exclude REGEX     drop keywords matching REGEX (repeatable)\n"
+         "      --ignore-case       patterns ignore letter case\n"
+         "      --format FORMAT     lines (default), csv (keyword,source,seed,depth) or\n"
+         "                          jsonl (one object per keyword with those fields)\n"
+         "  -o, --output FILE       write the list to FILE instead of standard output:\n"
+         "                          lines as the window exports them (GBK, CRLF between\n"
+         "                          lines), csv as UTF-8 with a BOM, jsonl as UTF-8\n"
+         "      --encoding ENC     gbk or utf-8, for the -o file\n"
          "  -q, --quiet             no progress or warnings on standard error\n"
          "  -v, --verbose           report every request on standard error\n"
          "      --pace MS           wait after each keyword of the sources that pause\n"
-         "                          (chinaz and 5guanjianci among the built-ins); 0\n"
+         "                          (chinaz and 5guanjianci among the built-ins), and\n"
+         "                          between two requests to one site; 0\n"
          "      --timeout SECONDS   give up on a site that is silent this long (default:\n"
          "                          30 s with the web engine, 60 s with the inet one)\n"
          "      --sources FILE      read recipes from FILE instead of the user's\n"
@@ -63,9 +83,16 @@ const char* UsageText() {
          "  -h, --help              show this text\n"
          "      --version           show the version\n"
          "\n"
-         "Exit status: 0 after the runs, 2 for a bad command line, an empty seed or a\n"
-         "bad recipe file, 3 when no request got any reply, 1 when the -o file could\n"
-         "not be written; --check: 0 when every source gives keywords, 4 otherwise.\n";
+         "Example: two levels deep into a spreadsheet, only keywords with 手机 in them:\n"
+         "  kestrilo-cli --depth 2 --include 手机 --format csv -o list.csv 手机壳\n"
+         "\n"
+         "Ctrl+C stops after the request under way and still writes what was found;\n"
+         "a second Ctrl+C ends at once.\n"
+         "\n"
+         "Exit status: 0 after the runs, 2 for a bad command line, an empty seed, a\n"
+         "bad pattern or a bad recipe file, 3 when no request got any reply, 1 when\n"
+         "the list could not be written, 130 when stopped by Ctrl+C; --check: 0 when\n"
+         "every source gives keywords, 4 otherwise.\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv) {
@@ -81,6 +108,13 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       {"sources", required_argument, nullptr, kSources},
       {"list-sources", no_argument, nullptr, kListSources},
       {"check", no_argument, nullptr, kCheck},
+      {"seeds-file", required_argument, nullptr, 'i'},
+      {"depth", required_argument, nullptr, kDepth},
+      {"max-seeds", required_argument, nullptr, kMaxSeeds},
+      {"include", required_argument, nullptr, kInclude},
+      {"exclude", required_argument, nullptr, kExclude},
+      {"ignore-case", no_argument, nullptr, kIgnoreCase},
+      {"format", required_argument, nullptr, kFormat},
       {"help", no_argument, nullptr, 'h'},
       {"version", no_argument, nullptr, kVersion},
       {nullptr, 0, nullptr, 0},
@@ -93,7 +127,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   opterr = 0;
   for (;;) {
     const int current = optind == 0 ? 1 : optind;
-    const int c = getopt_long(argc, argv, ":o:qvh", kLongOptions, nullptr);
+    const int c = getopt_long(argc, argv, ":o:i:qvh", kLongOptions, nullptr);
     if (c == -1) break;
     const std::string given = current < argc ? argv[current] : "";
     switch (c) {
@@ -132,6 +166,37 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       case kSources: options.sources_file = optarg; break;
       case kListSources: options.list_sources = true; break;
       case kCheck: options.check = true; break;
+      case 'i': options.seeds_file = optarg; break;
+      case kDepth:
+        if (!ParseCount(optarg, 1, options.depth)) {
+          parsed.error =
+              "--depth wants a number of levels, 1 or more, not '" + std::string(optarg) + "'";
+          return parsed;
+        }
+        break;
+      case kMaxSeeds:
+        if (!ParseCount(optarg, 1, options.max_seeds)) {
+          parsed.error = "--max-seeds wants a number, 1 or more, not '" + std::string(optarg) + "'";
+          return parsed;
+        }
+        break;
+      case kInclude: options.include.emplace_back(optarg); break;
+      case kExclude: options.exclude.emplace_back(optarg); break;
+      case kIgnoreCase: options.ignore_case = true; break;
+      case kFormat: {
+        const std::string format = Lowered(optarg);
+        if (format == "lines") {
+          options.format = ListFormat::kLines;
+        } else if (format == "csv") {
+          options.format = ListFormat::kCsv;
+        } else if (format == "jsonl") {
+          options.format = ListFormat::kJsonl;
+        } else {
+          parsed.error = "unknown format '" + std::string(optarg) + "' (lines, csv or jsonl)";
+          return parsed;
+        }
+        break;
+      }
       case 'h': options.help = true; break;
       case kVersion: options.version = true; break;
       case ':': parsed.error = "option '" + given + "' needs a value"; return parsed;
@@ -144,7 +209,11 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     return parsed;
   }
   const bool needs_seed = !options.help && !options.version && !options.list_sources;
-  if (options.seeds.empty() && needs_seed && !options.check) {
+  if (options.utf8_file == false && options.format == ListFormat::kJsonl) {
+    parsed.error = "jsonl is written as UTF-8 only";
+    return parsed;
+  }
+  if (options.seeds.empty() && !options.seeds_file && needs_seed && !options.check) {
     parsed.error = "no seed given";
     return parsed;
   }

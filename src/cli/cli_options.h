@@ -8,10 +8,19 @@ namespace kestrilo {
 
 inline constexpr int kExitUsage = 2;
 
+enum class ListFormat { kLines, kCsv, kJsonl };
+
 struct CliOptions {
-  std::vector<std::string> seeds;  // UTF-8, as given
+  std::vector<std::string> seeds;         // UTF-8, as given
+  std::optional<std::string> seeds_file;  // "-" is standard input
   std::optional<std::string> output_file;
-  bool utf8_file = false;
+  std::optional<bool> utf8_file;  // absent: the format's own choice
+  ListFormat format = ListFormat::kLines;
+  int depth = 1;
+  int max_seeds = 1000;
+  std::vector<std::string> include;  // UTF-8 patterns
+  std::vector<std::string> exclude;
+  bool ignore_case = false;
   bool quiet = false;
   bool verbose = false;
   int pace_ms = 0;

@@ -1,13 +1,22 @@
 #include "cli/cli_run.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <optional>
+#include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <unistd.h>
 
 #include "cli/cli_options.h"
+#include "cli/keyword_filter.h"
+#include "cli/keyword_ledger.h"
+#include "cli/list_output.h"
 #include "cli/reporting_requests.h"
 #include "cli/source_check.h"
 #include "cli/terminal_window.h"
@@ -18,12 +27,14 @@
 #include "platform/platform_classes.h"
 #include "runtime/file_writer.h"
 #include "runtime/gbk.h"
+#include "text/remove_duplicates.h"
 
 namespace kestrilo {
 namespace {
 
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitNoReply = 3;
+constexpr int kExitInterrupted = 130;
 
 void PrintError(const std::string& utf8) {
   std::fputs(("kestrilo-cli: " + utf8 + "\n").c_str(), stderr);
@@ -55,22 +66,37 @@ std::optional<std::vector<Text>> GbkSeeds(const std::vector<std::string>& seeds)
   return converted;
 }
 
-// Each source shows on the progress line while it works. Afterwards the
-// verbose report says what it appended, and a source whose site answered
-// but whose markers cut nothing is named even without --verbose: that is
-// how a changed site shows.
+// Which seed of which level the run is at, for the sources' wrappers.
+struct SeedAtWork {
+  Text seed;
+  int depth = 1;
+};
+
+// Each source shows on the progress line while it works, and what it adds
+// to the list goes to the ledger under its name. Afterwards the verbose
+// report says what it appended, and a source whose site answered but whose
+// markers cut nothing is named even without --verbose: that is how a
+// changed site shows.
 std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources, TerminalWindow& window,
                                         TerminalReport& report, ReportingRequests& requests,
+                                        KeywordLedger& ledger, const SeedAtWork& at_work,
                                         bool warn) {
   const int total = static_cast<int>(sources.size());
   for (int i = 0; i < total; ++i) {
     KeywordSource& source = sources[i];
-    source.step = [&window, &report, &requests, warn, number = i + 1, total, name = source.name,
-                   step = std::move(source.step)](SourceContext& context) {
+    source.step = [&window, &report, &requests, &ledger, &at_work, warn, number = i + 1, total,
+                   name = source.name, step = std::move(source.step)](SourceContext& context) {
       window.SetSource(number, total, name);
       requests.TakeTally();
       const int before = window.KeywordCount();
+      const Text list_before = window.ResultBox().Content();
       if (step) step(context);
+      Text added = window.ResultBox().Content().substr(list_before.size());
+      // The first keyword of a run may have been given a line of its own.
+      if (!list_before.empty() && !list_before.ends_with("\r\n") && added.starts_with("\r\n")) {
+        added.erase(0, 2);
+      }
+      ledger.Record(added, name, at_work.seed, at_work.depth);
       // Lines, not items: a source's text may cut into several lines or none.
       report.Detail(name + ": " + std::to_string(window.KeywordCount() - before) +
                     " lines appended");
@@ -85,6 +111,42 @@ std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources, Term
   return sources;
 }
 
+// The seeds of a seeds file, one per line; blank lines and "#" lines are
+// skipped. Nothing when the file cannot be read.
+std::optional<std::vector<std::string>> SeedsFromFile(const std::string& path) {
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (path != "-") {
+    file.open(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    in = &file;
+  }
+  std::vector<std::string> seeds;
+  for (std::string line; std::getline(*in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+    if (line.find_first_not_of(" \t") == std::string::npos || line.starts_with("#")) continue;
+    seeds.push_back(line);
+  }
+  if (in->bad()) return std::nullopt;
+  return seeds;
+}
+
+// Ctrl+C: the first asks the run to stop after the request under way, the
+// second ends the program at once.
+std::atomic<bool> g_stop{false};
+
+void OnInterrupt(int) {
+  if (g_stop.exchange(true)) ::_exit(kExitInterrupted);
+}
+
+void CatchInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+}
+
 // The recipes in effect: --sources FILE, or else the user's file when there
 // is one, over the built-ins. Nothing when the file is bad.
 std::optional<std::vector<SourceRecipe>> RecipesInEffect(const CliOptions& options) {
@@ -95,20 +157,6 @@ std::optional<std::vector<SourceRecipe>> RecipesInEffect(const CliOptions& optio
     return std::nullopt;
   }
   return set.recipes;
-}
-
-// One keyword per line, each ended by "\n".
-std::string StdoutList(const Text& list) {
-  if (list.empty()) return {};
-  std::string lines;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = list.find("\r\n", start);
-    lines += Utf8FromGbk(list.substr(start, end - start)) + "\n";
-    if (end == Text::npos) break;
-    start = end + 2;
-  }
-  return lines;
 }
 
 }  // namespace
@@ -133,8 +181,27 @@ int RunCli(int argc, char** argv) {
   }
   std::vector<std::string> given = options.seeds;
   if (options.check && given.empty()) given.emplace_back("手机");
+  if (options.seeds_file) {
+    const std::optional<std::vector<std::string>> from_file = SeedsFromFile(*options.seeds_file);
+    if (!from_file) {
+      PrintError("cannot read the seeds file " + *options.seeds_file);
+      return kExitUsage;
+    }
+    given.insert(given.end(), from_file->begin(), from_file->end());
+    if (given.empty()) {
+      PrintError("no seed in " + *options.seeds_file);
+      return kExitUsage;
+    }
+  }
   const std::optional<std::vector<Text>> seeds = GbkSeeds(given);
   if (!seeds) return kExitUsage;
+  std::string pattern_error;
+  const std::optional<KeywordFilter> filter =
+      KeywordFilter::Make(options.include, options.exclude, options.ignore_case, pattern_error);
+  if (!filter) {
+    PrintError(pattern_error);
+    return kExitUsage;
+  }
 
   RegisterPlatformClasses();
   SetConnectTo(options.connect_to);
@@ -147,32 +214,75 @@ int RunCli(int argc, char** argv) {
   ReportingRequests requests(report, options.timeout_seconds);
   if (options.check) return CheckSources(*recipes, seeds->front(), requests, window, stdout);
 
+  requests.SetHostPace(options.pace_ms);
+  CatchInterrupt();
+  window.StopWhen(&g_stop);
+  KeywordLedger ledger;
+  SeedAtWork at_work;
   // Consecutive runs of one window: the list is kept from seed to seed and
   // de-duplicated at the end of each run.
   MiningRun run(window, requests,
                 WithProgress(MakeKeywordSources(*recipes, options.pace_ms), window, report,
-                             requests, !options.quiet));
-  for (const Text& seed : *seeds) {
-    window.KeywordBox().SetContent(seed);
-    run.Run();
+                             requests, ledger, at_work, !options.quiet));
+  // Breadth first: every seed of a level before the keywords they found.
+  std::vector<Text> level = *seeds;
+  std::unordered_set<Text> mined;
+  int mined_count = 0;
+  bool capped = false;
+  for (int depth = 1; depth <= options.depth && !level.empty() && !g_stop && !capped; ++depth) {
+    std::vector<Text> to_mine;
+    for (const Text& seed : level) {
+      if (!seed.empty() && mined.insert(seed).second) to_mine.push_back(seed);
+    }
+    for (std::size_t i = 0; i < to_mine.size() && !g_stop; ++i) {
+      if (mined_count == options.max_seeds) {
+        capped = true;
+        break;
+      }
+      ++mined_count;
+      at_work = {to_mine[i], depth};
+      if (options.depth > 1) {
+        window.SetLevel(depth, static_cast<int>(i), static_cast<int>(to_mine.size() - i));
+      }
+      window.KeywordBox().SetContent(to_mine[i]);
+      run.Run();
+    }
+    // A keyword filtered out is no seed either.
+    level.clear();
+    for (const Text& keyword : ledger.FoundAt(depth)) {
+      if (filter->Keeps(keyword)) level.push_back(keyword);
+    }
+  }
+  if (capped) {
+    PrintError("stopped at --max-seeds " + std::to_string(options.max_seeds) + " seeds mined");
   }
 
   if (requests.Requests() > 0 && requests.Replies() == 0) {
     PrintError("no request got any reply; is the network down?");
     return kExitNoReply;
   }
-  const Text list = window.ResultBox().Content();
-  if (!options.output_file) {
-    const std::string lines = StdoutList(list);
-    std::fwrite(lines.data(), 1, lines.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : kExitWriteFailed;
+  // A stopped run ends before its de-duplication.
+  std::vector<Text> keywords =
+      ListKeywords(RemoveDuplicates(window.ResultBox().Content(), "\r\n", SplitMode::kSeparator));
+  std::erase_if(keywords, [&](const Text& keyword) { return !filter->Keeps(keyword); });
+  const int status = g_stop ? kExitInterrupted : 0;
+  if (g_stop) {
+    PrintError("stopped by Ctrl+C after " + std::to_string(mined_count) + " seeds; writing the " +
+               std::to_string(keywords.size()) + " keywords found");
   }
-  const std::string content = options.utf8_file ? Utf8FromGbk(list) : list;
-  if (!WriteToFile(GbkFromUtf8(*options.output_file), {Bytes(content.begin(), content.end())})) {
+  const std::string content = FormatList(keywords, ledger, options.format,
+                                         options.output_file.has_value(), options.utf8_file);
+  if (!options.output_file) {
+    std::fwrite(content.data(), 1, content.size(), stdout);
+    return std::fflush(stdout) == 0 ? status : kExitWriteFailed;
+  }
+  // Written beside the target and put in its place whole: never half a file.
+  const Bytes bytes(content.begin(), content.end());
+  if (!WriteToPath(*options.output_file, std::span<const Bytes>(&bytes, 1))) {
     PrintError("could not write " + *options.output_file);
     return kExitWriteFailed;
   }
-  return 0;
+  return status;
 }
 
 }  // namespace kestrilo

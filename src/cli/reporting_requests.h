@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,6 +30,9 @@ class ReportingRequests : public RequestRoutines {
   Text WebRequest(const Text& address) override;
   Text InetRequestText(const Text& address) override;
 
+  // Waits so that `milliseconds` pass between two requests to one host.
+  void SetHostPace(int milliseconds) { host_pace_ = std::chrono::milliseconds(milliseconds); }
+
   int Requests() const { return requests_; }
   int Replies() const { return replies_; }
   // The requests since the last call, which starts a new tally.
@@ -36,12 +41,16 @@ class ReportingRequests : public RequestRoutines {
  private:
   void Record(const Text& address, const Text& response_headers, const Text& failure,
               std::size_t bytes);
+  void WaitForHost(const Text& address);
+  void Finished(const Text& address);
 
   TerminalReport& report_;
   std::optional<int> timeout_seconds_;
   int requests_ = 0;
   int replies_ = 0;
   RequestTally tally_;
+  std::chrono::milliseconds host_pace_{0};
+  std::map<Text, std::chrono::steady_clock::time_point> host_free_at_;
 };
 
 }  // namespace kestrilo

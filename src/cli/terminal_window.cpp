@@ -72,6 +72,11 @@ void TerminalWindow::SetSource(int number, int total, const std::string& name) {
   ShowProgress();
 }
 
+void TerminalWindow::SetLevel(int level, int seeds_done, int seeds_to_do) {
+  level_ = "level " + std::to_string(level) + ", seed " + std::to_string(seeds_done + 1) + "/" +
+           std::to_string(seeds_done + seeds_to_do) + ", ";
+}
+
 void TerminalWindow::ClearSource() {
   source_number_ = 0;
   report_.ClearProgress();
@@ -79,9 +84,9 @@ void TerminalWindow::ClearSource() {
 
 void TerminalWindow::ShowProgress() {
   if (source_number_ == 0) return;
-  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": source " + std::to_string(source_number_) +
-                   "/" + std::to_string(source_total_) + " (" + source_name_ + "), " +
-                   std::to_string(KeywordCount()) + " keywords");
+  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + level_ + "source " +
+                   std::to_string(source_number_) + "/" + std::to_string(source_total_) + " (" +
+                   source_name_ + "), " + std::to_string(KeywordCount()) + " keywords");
 }
 
 void TerminalWindow::ShowMessage(const Text& text) {

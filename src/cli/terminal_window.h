@@ -3,6 +3,7 @@
 // The mining window of the command line: controls in memory, with what a
 // run shows reported on standard error instead.
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -64,6 +65,11 @@ class TerminalWindow : public MiningWindow {
 
   // Set by the sources' wrappers: the 1-based number of the source at work.
   void SetSource(int number, int total, const std::string& name);
+  // Set before each seed of a run several levels deep.
+  void SetLevel(int level, int seeds_done, int seeds_to_do);
+  // A run stops at its next step once `*flag` is true (Ctrl+C).
+  void StopWhen(const std::atomic<bool>* flag) { stop_ = flag; }
+  bool IsClosing() const override { return stop_ != nullptr && stop_->load(); }
   // No source at work: the progress line goes.
   void ClearSource();
   int KeywordCount() const;
@@ -80,6 +86,8 @@ class TerminalWindow : public MiningWindow {
   int source_number_ = 0;
   int source_total_ = 0;
   std::string source_name_;
+  std::string level_;  // "level 2, seed 3/17, " or empty
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 // No events to pump; waits sleep; a message box that some layer below shows

@@ -2,12 +2,15 @@
 // sites, served from this test process and reached through --connect-to.
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,6 +34,7 @@ using testing::ExpectedSiteKeywords;
 using testing::FakeSiteList;
 using testing::FakeSites;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -95,14 +99,18 @@ class CliTest : public ::testing::Test {
     std::ofstream(folder_ / "config" / "kestrilo" / "sources.toml") << toml;
   }
 
-  Outcome Cli(std::vector<std::string> args) const {
+  // `input` is the child's standard input; `meanwhile` runs while it works.
+  Outcome Cli(std::vector<std::string> args, const std::string& input = {},
+              const std::function<void(pid_t)>& meanwhile = {}) const {
     args.insert(args.begin(), KESTRILO_CLI_PATH);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    const std::string out = PathOf("stdout"), err = PathOf("stderr");
+    const std::string in = PathOf("stdin"), out = PathOf("stdout"), err = PathOf("stderr");
+    std::ofstream(in, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const auto start = std::chrono::steady_clock::now();
@@ -114,6 +122,7 @@ class CliTest : public ::testing::Test {
       ADD_FAILURE() << "cannot start " << argv[0];
       return outcome;
     }
+    if (meanwhile) meanwhile(pid);
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -128,14 +137,24 @@ class CliTest : public ::testing::Test {
     return outcome;
   }
 
-  Outcome FullRun(std::vector<std::string> extra) const {
+  Outcome FullRun(std::vector<std::string> extra, const std::string& input = {},
+                  const std::function<void(pid_t)>& meanwhile = {}) const {
     std::vector<std::string> args = Routed();
     args.insert(args.end(), extra.begin(), extra.end());
-    return Cli(args);
+    return Cli(args, input, meanwhile);
+  }
+
+  // How often Baidu's suggestion service was asked: once per seed mined.
+  int SeedsMined() {
+    int asked = 0;
+    for (const FakeSites::Received& received : sites_.ReceivedRequests()) {
+      asked += received.target.starts_with("/su?wd=") ? 1 : 0;
+    }
+    return asked;
   }
 
   std::filesystem::path folder_;
-  FakeSites sites_;
+  mutable FakeSites sites_;
 };
 
 TEST_F(CliTest, FullRunPrintsTheListAsUtf8LinesOnStdout) {
@@ -462,6 +481,134 @@ INSTANTIATE_TEST_SUITE_P(
                      "bad.toml:3: source \"baidu mobile\", key \"enabled\": is an integer"},
         BadRecipeRow{"GivenFileThatIsNotThere", false, nullptr, "bad.toml: cannot be read"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// --- deeper mining ---------------------------------------------------------------
+
+struct DeepRow {
+  const char* name;
+  std::vector<std::string> args;  // the seed included
+  std::string input;              // standard input
+  int exit_code;
+  int seeds_mined;
+  std::vector<std::string> out_has;
+  std::vector<std::string> out_lacks;
+  const char* err_has;
+};
+
+class DeepMiningTest : public CliTest, public ::testing::WithParamInterface<DeepRow> {};
+
+TEST_P(DeepMiningTest, MinesFiltersAndWritesAsAsked) {
+  const DeepRow& row = GetParam();
+  const Outcome run = FullRun(row.args, row.input);
+
+  EXPECT_EQ(run.exit_code, row.exit_code) << run.err;
+  EXPECT_EQ(SeedsMined(), row.seeds_mined);
+  for (const std::string& part : row.out_has) EXPECT_THAT(run.out, HasSubstr(part));
+  for (const std::string& part : row.out_lacks) EXPECT_THAT(run.out, Not(HasSubstr(part)));
+  EXPECT_THAT(run.err, HasSubstr(row.err_has));
+}
+
+// The fixtures give every seed the same 17 lines: 15 of them are new
+// non-empty seeds for the second level (手机 itself was mined).
+INSTANTIATE_TEST_SUITE_P(
+    Options, DeepMiningTest,
+    ::testing::Values(
+        DeepRow{"DepthTwoMinesEachFirstLevelKeywordOnce",
+                {"--depth", "2", "手机"},
+                "",
+                0,
+                16,
+                {"手机壳\n", "小米手机\n"},
+                {},
+                ""},
+        DeepRow{"MaxSeedsStopsTheRunAndSaysSo",
+                {"--depth", "2", "--max-seeds", "3", "手机"},
+                "",
+                0,
+                3,
+                {},
+                {},
+                "stopped at --max-seeds 3"},
+        DeepRow{"SeedsFileSkipsBlankAndCommentLines",
+                {"-i", "-", "phone"},
+                "# seeds\n\n手机\r\n",
+                0,
+                2,
+                {"手机壳\n"},
+                {},
+                ""},
+        // Ten first-level keywords hold 手机 and not 品牌; only they go on.
+        DeepRow{"FiltersKeepTheListAndTheNextSeeds",
+                {"--depth", "2", "--include", "手机", "--exclude", "品牌", "手机"},
+                "",
+                0,
+                11,
+                {"手机壳\n", "二手手机\n"},
+                {"品牌", "b\" 型号", "%E6"},
+                ""},
+        DeepRow{"IgnoreCaseAppliesToThePatterns",
+                {"--include", "E6%89", "--ignore-case", "手机"},
+                "",
+                0,
+                1,
+                {"%E6%89%8B%E6%9C%BA%E8%86%9C\n"},
+                {"手机壳"},
+                ""},
+        DeepRow{"ABadPatternIsNamedWithItsPositionBeforeAnyRequest",
+                {"--exclude", "a(b", "手机"},
+                "",
+                2,
+                0,
+                {},
+                {},
+                "--exclude 'a(b': missing closing parenthesis at character 4"},
+        DeepRow{"CsvQuotesAndNamesTheFirstFinder",
+                {"--format", "csv", "手机"},
+                "",
+                0,
+                1,
+                {"keyword,source,seed,depth\n手机壳,baidu suggestion,手机,1\n",
+                 "\"手机 \"\"a\",baidu suggestion,手机,1\n", "手机支架,5guanjianci,手机,1\n"},
+                {},
+                ""},
+        DeepRow{"JsonLinesCarryTheSameFields",
+                {"--format", "jsonl", "--include", "^华为", "手机"},
+                "",
+                0,
+                1,
+                {"{\"keyword\":\"华为手机\",\"source\":\"sogou suggestion\",\"seed\":\"手机\","
+                 "\"depth\":1}\n"},
+                {"手机壳"},
+                ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(CliTest, CsvFileIsUtf8WithAMarkUnlessGbkIsAsked) {
+  EXPECT_EQ(FullRun({"--format", "csv", "-o", PathOf("u.csv"), "手机"}).exit_code, 0);
+  EXPECT_EQ(
+      FullRun({"--format", "csv", "--encoding", "gbk", "-o", PathOf("g.csv"), "手机"}).exit_code,
+      0);
+
+  EXPECT_THAT(ReadFile(PathOf("u.csv")),
+              ::testing::StartsWith("\xEF\xBB\xBFkeyword,source,seed,depth\r\n手机壳,"));
+  EXPECT_THAT(ReadFile(PathOf("g.csv")),
+              ::testing::StartsWith("keyword,source,seed,depth\r\n" + GbkFromUtf8("手机壳,")));
+}
+
+// The first Ctrl+C stops after the request under way and still writes what
+// was found; the sites answer slowly so that it lands in the middle.
+TEST_F(CliTest, CtrlCStopsTheRunAndWritesWhatWasFound) {
+  sites_.SetReplyDelay(std::chrono::milliseconds(400));
+
+  const Outcome run = FullRun({"-o", PathOf("list.txt"), "手机"}, "", [](pid_t pid) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(pid, SIGINT);
+  });
+
+  EXPECT_EQ(run.exit_code, 130) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("stopped by Ctrl+C"));
+  EXPECT_THAT(ReadFile(PathOf("list.txt")), ::testing::StartsWith(GbkFromUtf8("手机壳\r\n")));
+  EXPECT_LT(run.wall_seconds, 3.0);
+}
 
 TEST_F(CliTest, HelpAndVersionGoToStdout) {
   EXPECT_THAT(Cli({"--help"}).out, HasSubstr("usage: kestrilo-cli"));
