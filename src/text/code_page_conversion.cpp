@@ -7,6 +7,7 @@
 
 #include "runtime/automation_calls.h"
 #include "runtime/code_pages.h"
+#include "runtime/utf8_gbk_table.h"
 
 namespace kestrilo {
 
@@ -30,7 +31,9 @@ Text WideToText(const Bytes& wide, std::optional<unsigned> code_page) {
   return WideToMultiByte(units, code_page.value_or(kCodePageAnsi));
 }
 
-Text Utf8ToGbk(const Text& utf8) { return WideToText(TextToWide(utf8), kCodePageGbk); }
+// The same as WideToText(TextToWide(utf8), kCodePageGbk), through a table:
+// every UTF-8 reply passes here.
+Text Utf8ToGbk(const Text& utf8) { return Utf8ToGbkByTable(utf8); }
 
 std::optional<Text> DecodeWithStream(const Bytes& bytes, std::string_view charset) {
   ObjectRef stream;

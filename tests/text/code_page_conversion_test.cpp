@@ -1,5 +1,6 @@
 #include "text/code_page_conversion.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <ostream>
 #include <string>
@@ -29,6 +30,12 @@ constexpr Utf8Row kUtf8Rows[] = {
     {"MarksACharacterGbkLacksWithAQuestionMark", "a\xF0\x9F\x98\x80" "b", "a?b"},
     {"MarksAMalformedByteWithAQuestionMark", "a\xFF" "b\xE4\xB8\xAD", "a?b\xD6\xD0"},
     {"GivesEmptyForEmpty", "", ""},
+    {"EndsAtTheFirstZeroCharacter", std::string_view("a\0b", 3), "a"},
+    {"MarksAnEncodedSurrogateOnce", "\xED\xA0\x80x", "?x"},
+    {"MarksAnOverlongFormOnce", "\xC0\x80\xE0\x80\x80x", "??x"},
+    {"MarksASequenceCutShortAtTheEnd", "x\xE4\xB8", "x?"},
+    {"MarksACharacterPastTheLastOnce", "\xF4\x90\x80\x80x", "?x"},
+    {"DropsALanguageTagAsIconvDoes", "a\xF3\xA0\x80\x80" "b", "ab"},
 };
 // clang-format on
 
@@ -41,6 +48,40 @@ TEST_P(Utf8ToGbkTest, Converts) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, Utf8ToGbkTest, ::testing::ValuesIn(kUtf8Rows),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// The table conversion must give what the conversion through UTF-16 gives,
+// for any bytes: random ones drawn mostly from lead, continuation, zero and
+// ASCII bytes.
+TEST(Utf8ToGbkTest, AgreesWithTheConversionThroughUtf16) {
+  constexpr unsigned char kBytes[] = {0x00, 'a',  0x80, 0xBF, 0xC0, 0xC2, 0xDF, 0xE0, 0xE4, 0xB8,
+                                      0xAD, 0xED, 0xA0, 0xEF, 0xF0, 0x90, 0xF4, 0x8F, 0xF5, 0xFF};
+  std::uint32_t state = 12345;
+  const auto next = [&state] { return state = state * 1103515245u + 12345u; };
+  for (int i = 0; i < 20000; ++i) {
+    Text utf8;
+    for (std::uint32_t n = next() >> 27; n > 0; --n) {
+      const std::uint32_t pick = next() >> 16;
+      utf8 += static_cast<char>(pick % 4 == 0 ? pick >> 8 : kBytes[pick % sizeof kBytes]);
+    }
+    ASSERT_EQ(Utf8ToGbk(utf8), WideToText(TextToWide(utf8), 936)) << ::testing::PrintToString(utf8);
+  }
+  // And every character the table holds, or lacks, in one text.
+  Text every;
+  for (char32_t c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x80) {
+      every += static_cast<char>(c);
+    } else if (c < 0x800) {
+      every += static_cast<char>(0xC0 | (c >> 6));
+      every += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      every += static_cast<char>(0xE0 | (c >> 12));
+      every += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      every += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  EXPECT_EQ(Utf8ToGbk(every), WideToText(TextToWide(every), 936));
+}
 
 TEST(TextToWide, EndsWithOneZeroUnitInTheCodePageGiven) {
   EXPECT_EQ(TextToWide("A\xE4\xB8\xAD"), BytesOf({"A\0\x2D\x4E\0\0", 6}));
