@@ -88,18 +88,19 @@ std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources, Term
                    name = source.name, step = std::move(source.step)](SourceContext& context) {
       window.SetSource(number, total, name);
       requests.TakeTally();
-      const int before = window.KeywordCount();
-      const Text list_before = window.ResultBox().Content();
+      const bool line_open = window.Results().LastLineOpen();
+      window.Results().TakeAppended();
+      const int before = report.Verbose() ? window.KeywordCount() : 0;
       if (step) step(context);
-      Text added = window.ResultBox().Content().substr(list_before.size());
+      Text added = window.Results().TakeAppended();
       // The first keyword of a run may have been given a line of its own.
-      if (!list_before.empty() && !list_before.ends_with("\r\n") && added.starts_with("\r\n")) {
-        added.erase(0, 2);
-      }
+      if (line_open && added.starts_with("\r\n")) added.erase(0, 2);
       ledger.Record(added, name, at_work.seed, at_work.depth);
       // Lines, not items: a source's text may cut into several lines or none.
-      report.Detail(name + ": " + std::to_string(window.KeywordCount() - before) +
-                    " lines appended");
+      if (report.Verbose()) {
+        report.Detail(name + ": " + std::to_string(window.KeywordCount() - before) +
+                      " lines appended");
+      }
       const RequestTally tally = requests.TakeTally();
       if (warn && tally.replies > 0 && context.Current().keywords == 0) {
         report.Line("kestrilo-cli: warning: " + name + ": the reply (" + tally.first + ", " +

@@ -35,13 +35,22 @@ void TerminalReport::Line(const std::string& utf8) {
   std::fflush(stream_);
 }
 
+void CountingEditBox::KeepTail(const Text& text) {
+  tail_ += text.size() > 2 ? text.substr(text.size() - 2) : text;
+  if (tail_.size() > 2) tail_.erase(0, tail_.size() - 2);
+}
+
 void CountingEditBox::SetContent(const Text& text) {
   MemoryEditBox::SetContent(text);
+  tail_.clear();
+  KeepTail(text);
   changed_();
 }
 
 void CountingEditBox::InsertAtEnd(const Text& text) {
   MemoryEditBox::InsertAtEnd(text);
+  appended_ += text;
+  KeepTail(text);
   changed_();
 }
 
@@ -82,8 +91,9 @@ void TerminalWindow::ClearSource() {
   report_.ClearProgress();
 }
 
+// Counting the keywords reads the whole list: only when a line shows it.
 void TerminalWindow::ShowProgress() {
-  if (source_number_ == 0) return;
+  if (source_number_ == 0 || !report_.ShowsProgress()) return;
   report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + level_ + "source " +
                    std::to_string(source_number_) + "/" + std::to_string(source_total_) + " (" +
                    source_name_ + "), " + std::to_string(KeywordCount()) + " keywords");

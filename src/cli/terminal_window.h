@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "mining/mining_window.h"
 #include "runtime/memory_controls.h"
@@ -23,6 +24,7 @@ class TerminalReport {
       : stream_(stream), progress_(progress), verbose_(verbose) {}
 
   bool Verbose() const { return verbose_; }
+  bool ShowsProgress() const { return progress_; }
   void Progress(const std::string& utf8);
   // Ends the progress line so that it stays on screen.
   void KeepProgress();
@@ -40,15 +42,24 @@ class TerminalReport {
   bool progress_shown_ = false;
 };
 
-// Reports the keyword count each time the list grows.
+// Reports each change, and keeps what was appended since it was last
+// asked, so that the list is never copied to learn what a source added.
 class CountingEditBox : public MemoryEditBox {
  public:
   explicit CountingEditBox(std::function<void()> changed) : changed_(std::move(changed)) {}
   void SetContent(const Text& text) override;
   void InsertAtEnd(const Text& text) override;
 
+  Text TakeAppended() { return std::exchange(appended_, {}); }
+  // True when the list's last line has no line break behind it yet.
+  bool LastLineOpen() const { return !tail_.empty() && tail_ != "\r\n"; }
+
  private:
+  void KeepTail(const Text& text);
+
   std::function<void()> changed_;
+  Text appended_;
+  Text tail_;  // the list's last two bytes
 };
 
 class TerminalWindow : public MiningWindow {
@@ -57,6 +68,7 @@ class TerminalWindow : public MiningWindow {
 
   EditBox& KeywordBox() override { return keyword_; }
   EditBox& ResultBox() override { return results_; }
+  CountingEditBox& Results() { return results_; }
   ProgressBar& Progress() override { return progress_; }
   StatusBar& Status() override { return status_; }
   Button& ExportButton() override { return export_button_; }

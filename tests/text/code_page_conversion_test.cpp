@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/adodb_stream.h"
+#include "runtime/code_pages.h"
 
 namespace kestrilo {
 namespace {
@@ -66,20 +67,11 @@ TEST(Utf8ToGbkTest, AgreesWithTheConversionThroughUtf16) {
     ASSERT_EQ(Utf8ToGbk(utf8), WideToText(TextToWide(utf8), 936)) << ::testing::PrintToString(utf8);
   }
   // And every character the table holds, or lacks, in one text.
-  Text every;
-  for (char32_t c = 1; c < 0x10000; ++c) {
-    if (c >= 0xD800 && c <= 0xDFFF) continue;
-    if (c < 0x80) {
-      every += static_cast<char>(c);
-    } else if (c < 0x800) {
-      every += static_cast<char>(0xC0 | (c >> 6));
-      every += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      every += static_cast<char>(0xE0 | (c >> 12));
-      every += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      every += static_cast<char>(0x80 | (c & 0x3F));
-    }
+  std::u16string characters;
+  for (char16_t c = 1; c != 0; ++c) {
+    if (c < 0xD800 || c > 0xDFFF) characters += c;
   }
+  const Text every = WideToMultiByte(characters, kCodePageUtf8);
   EXPECT_EQ(Utf8ToGbk(every), WideToText(TextToWide(every), 936));
 }
 
