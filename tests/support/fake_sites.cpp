@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "support/test_certificates.h"
 
@@ -136,22 +137,42 @@ void ServeSiteFixture(const httplib::Request& request, httplib::Response& respon
   response.status = 421;
 }
 
-// After a refused request line the library reads the header lines that
-// follow as request lines of their own; only origin-form targets are
-// requests.
+// A routed request is recorded before it is answered, so a client holding
+// its reply finds it on the list; one the library refuses before routing is
+// recorded by the logger, after its reply. After a refused request line the
+// library reads the header lines that follow as request lines of their own;
+// only origin-form targets are requests.
 LoopbackServer::Endpoints FakeSites::Endpoints(const std::string& scheme) {
   return [this, scheme](httplib::Server& server) {
+    // The request a thread has routed; its logger call follows on the same
+    // thread before the connection reads another.
+    static thread_local const httplib::Request* routed = nullptr;
     server.Get(".*", [this](const auto& request, auto& response) { Serve(request, response); });
+    server.set_pre_routing_handler([this, scheme](const httplib::Request& request,
+                                                  httplib::Response&) {
+      routed = &request;
+      Record({scheme, request.target});
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
     server.set_logger([this, scheme](const httplib::Request& request, const httplib::Response&) {
-      if (!request.target.starts_with("/")) return;
-      std::lock_guard lock(mutex_);
-      received_.push_back({scheme, request.target});
+      if (std::exchange(routed, nullptr) != &request) Record({scheme, request.target});
     });
   };
 }
 
-std::vector<FakeSites::Received> FakeSites::ReceivedRequests() {
-  std::lock_guard lock(mutex_);
+void FakeSites::Record(Received received) {
+  if (!received.target.starts_with("/")) return;
+  {
+    std::lock_guard lock(mutex_);
+    received_.push_back(std::move(received));
+  }
+  recorded_.notify_all();
+}
+
+std::vector<FakeSites::Received> FakeSites::ReceivedRequests(std::size_t at_least) {
+  std::unique_lock lock(mutex_);
+  recorded_.wait_for(lock, std::chrono::seconds(10),
+                     [&] { return received_.size() >= at_least; });
   return received_;
 }
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -83,18 +84,22 @@ class FakeSites {
     }
   };
   // Every request so far, including those the server library refuses to
-  // route (it rejects a second "?", which real sites take).
-  std::vector<Received> ReceivedRequests();
+  // route (it rejects a second "?", which real sites take). A refused one is
+  // recorded only after its reply has gone: a caller that knows how many
+  // came passes `at_least` to wait (up to 10 s) for the last of them.
+  std::vector<Received> ReceivedRequests(std::size_t at_least = 0);
 
  private:
   LoopbackServer::Endpoints Endpoints(const std::string& scheme);
   void Serve(const httplib::Request& request, httplib::Response& response);
+  void Record(Received received);
 
   std::atomic<long long> delay_ms_{0};
   std::atomic<int> requests_{0};
   std::mutex mutex_;
   std::map<std::string, Handler> overrides_;
   std::vector<Received> received_;
+  std::condition_variable recorded_;
   LoopbackServer plain_;
   LoopbackServer secure_;
   int closed_port_;
