@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include <iconv.h>
 
@@ -45,11 +47,56 @@ SkipLength SkipFor(std::string_view name) {
   return SkipOneByte;
 }
 
+namespace {
+
+// Opening a conversion costs more than converting a keyword, so each thread
+// keeps the ones it has opened, in their initial state between uses.
+class OpenConversions {
+ public:
+  OpenConversions() = default;
+  OpenConversions(const OpenConversions&) = delete;
+  OpenConversions& operator=(const OpenConversions&) = delete;
+  ~OpenConversions() {
+    for (const Entry& entry : entries_) iconv_close(entry.cd);
+  }
+
+  // The conversion and its skip rule; nullopt when iconv does not know
+  // one of the encodings (not remembered: that is no hot path).
+  std::optional<std::pair<iconv_t, SkipLength>> Get(const char* to, const char* from) {
+    for (const Entry& entry : entries_) {
+      if (entry.to == to && entry.from == from) return std::pair(entry.cd, entry.skip);
+    }
+    const iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    // Pages name their charsets, so the pairs are few but not fixed: the
+    // oldest goes when the list is full.
+    if (entries_.size() == kMaxOpen) {
+      iconv_close(entries_.front().cd);
+      entries_.erase(entries_.begin());
+    }
+    entries_.push_back({to, from, cd, SkipFor(from)});
+    return std::pair(cd, entries_.back().skip);
+  }
+
+ private:
+  struct Entry {
+    std::string to;
+    std::string from;
+    iconv_t cd;
+    SkipLength skip;
+  };
+  static constexpr std::size_t kMaxOpen = 16;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace
+
 std::optional<std::string> IconvConvert(std::string_view input, const char* to, const char* from,
                                         std::string_view replacement) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  const SkipLength skip_length = SkipFor(from);
+  thread_local OpenConversions open;
+  const auto conversion = open.Get(to, from);
+  if (!conversion) return std::nullopt;
+  const auto [cd, skip_length] = *conversion;
 
   std::string output(input.size() * 2 + 16, '\0');
   char* in = const_cast<char*>(input.data());
@@ -87,7 +134,8 @@ std::optional<std::string> IconvConvert(std::string_view input, const char* to, 
     if (rc != static_cast<std::size_t>(-1) || errno != E2BIG) break;
     grow(16);
   }
-  iconv_close(cd);
+  // Back to the initial state for the next use.
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   output.resize(used);
   return output;
 }

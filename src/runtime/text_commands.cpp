@@ -143,6 +143,20 @@ Text ReplaceText(std::string_view text, std::string_view sought,
   result.reserve(text.size());
   result.append(text.substr(0, begin));
   std::size_t pos = begin;
+  if (case_sensitive) {
+    // Whole stretches between matches at once: the search keeps to the
+    // same character boundaries as the walk below.
+    while (remaining != 0) {
+      const int found = FindForward(text, sought, pos, text.size());
+      if (found < 0) break;
+      const auto at = static_cast<std::size_t>(found - 1);
+      result.append(text.substr(pos, at - pos)).append(with);
+      pos = at + sought.size();
+      if (remaining > 0) --remaining;
+    }
+    result.append(text.substr(pos));
+    return result;
+  }
   while (remaining != 0 && text.size() - pos >= sought.size() && !EndsWalk(text, pos)) {
     if (BytesEqual(text.data() + pos, sought.data(), sought.size(), !case_sensitive)) {
       result.append(with);

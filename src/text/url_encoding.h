@@ -18,7 +18,12 @@ Text UrlEncode(const Text& text, int mode = 0);
 // it through unescape(); other backslash sequences follow the literal's
 // rules. Line breaks and apostrophes survive. A text the literal rejects,
 // such as one ending in a single backslash, comes back as its bytes read as
-// UTF-16LE instead.
+// UTF-16LE instead. The literal and unescape() are read without an engine,
+// with the engine's results.
 Text UnescapeUnicode(const Text& text);
+
+// The same through the engine itself: the reference the reading above is
+// checked against.
+Text UnescapeUnicodeThroughEngine(const Text& text);
 
 }  // namespace kestrilo

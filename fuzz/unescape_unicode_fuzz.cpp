@@ -1,0 +1,16 @@
+// Reading "\uXXXX" escapes without the script engine against the engine
+// itself: the same bytes for any text.
+
+#include "platform/platform_classes.h"
+#include "text/url_encoding.h"
+
+#include "fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool registered = (kestrilo::RegisterPlatformClasses(), true);
+  (void)registered;
+  if (size > kestrilo::fuzz::kMaxInput) return -1;
+  const kestrilo::Text text(reinterpret_cast<const char*>(data), size);
+  FUZZ_CHECK(kestrilo::UnescapeUnicode(text) == kestrilo::UnescapeUnicodeThroughEngine(text));
+  return 0;
+}
