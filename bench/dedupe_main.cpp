@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -52,8 +53,9 @@ int main(int argc, char** argv) {
   }
 
   const auto start = std::chrono::steady_clock::now();
+  const std::size_t bytes_in = content.size();
   const std::string unique = kestrilo::bench::DedupeLines(
-      content, literal ? DedupeMethod::kLiteral : DedupeMethod::kKestrilo);
+      std::move(content), literal ? DedupeMethod::kLiteral : DedupeMethod::kKestrilo);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
@@ -65,6 +67,6 @@ int main(int argc, char** argv) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::fprintf(stderr, "kestrilo-dedupe: %zu bytes in, %zu out, dedupe %.6f s, peak_rss_kib %ld\n",
-               content.size(), unique.size(), seconds, usage.ru_maxrss);
+               bytes_in, unique.size(), seconds, usage.ru_maxrss);
   return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "runtime/types.h"
@@ -16,5 +17,9 @@ enum class SplitMode {
 // when the last kept piece is the empty one). Pieces compare byte for byte.
 // Runs in time linear in the text.
 Text RemoveDuplicates(std::string_view text, std::string_view separator, SplitMode mode);
+
+// The same, built in the text's own buffer in separator mode: besides the
+// text it needs about four bytes for each distinct piece.
+Text RemoveDuplicates(Text&& text, std::string_view separator, SplitMode mode);
 
 }  // namespace kestrilo

@@ -40,6 +40,9 @@ constexpr Row kRows[] = {
     // Split inside 丂 the pieces would be "\x81", "a", "a".
     {"DoesNotSplitInsideACharacter", "\x81@a@a", "@", kLines, "\x81@a@a"},
     {"DoesNotSplitAtALeadByteEndingTheText", "a\xB0", "\xB0", kLines, "a\xB0"},
+    // The first piece is "a\xB0@b": its lead byte takes the "@".
+    {"TellsALastPieceEndingOnALeadByteFromALongerOne", "a\xB0@b@a\xB0", "@", kLines,
+     "a\xB0@b@a\xB0"},
     {"KeepsEachCharacterOnce", "aab", ",", kChars, "a,b"},
     {"TakesCrLfAsOneCharacter", "a\r\n\r\n\r", ",", kChars, "a,\r\n,\r"},
     {"TakesAGbkCharacterAsOnePiece", "\xD6\xD0\xD6\xD0\xCE\xC4", ",", kChars, "\xD6\xD0,\xCE\xC4"},
@@ -62,16 +65,20 @@ TEST_P(RemoveDuplicatesTest, KeepsFirstOccurrences) {
 INSTANTIATE_TEST_SUITE_P(Rows, RemoveDuplicatesTest, ::testing::ValuesIn(kRows),
                          [](const auto& row_info) { return std::string(row_info.param.name); });
 
-// Sized so that comparing every line with every kept line would take minutes.
+// Sized so that comparing every line with every kept line would take minutes;
+// the one empty line comes first, last, or just as the table grows.
 TEST(RemoveDuplicates, HandlesAHugeListInLinearTime) {
   constexpr int kDistinct = 200000;
-  Text distinct;
-  for (int i = 0; i < kDistinct; ++i) {
-    if (i > 0) distinct += "\r\n";
-    distinct += "kw" + std::to_string(i);
+  for (const int empty_at : {0, 768, kDistinct}) {
+    Text distinct;
+    for (int i = 0; i <= kDistinct; ++i) {
+      if (i > 0) distinct += "\r\n";
+      distinct += i == empty_at ? "" : "kw" + std::to_string(i);
+    }
+    const Text text = distinct + "\r\n" + distinct + "\r\n" + distinct;
+    EXPECT_EQ(RemoveDuplicates(text, "\r\n", SplitMode::kSeparator), distinct) << empty_at;
+    EXPECT_EQ(RemoveDuplicates(Text(text), "\r\n", SplitMode::kSeparator), distinct) << empty_at;
   }
-  const Text text = distinct + "\r\n" + distinct + "\r\n" + distinct;
-  EXPECT_EQ(RemoveDuplicates(text, "\r\n", SplitMode::kSeparator), distinct);
 }
 
 }  // namespace
