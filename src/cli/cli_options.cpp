@@ -55,6 +55,9 @@ const char* UsageText() {
          "      --depth N           mine the keywords found as seeds again, N levels\n"
          "                          deep, breadth first, each keyword once (1)\n"
          "      --max-seeds K       mine at most K seeds in all (1000)\n"
+         "  -j, --jobs N            mine up to N seeds at once, never more than one\n"
+         "                          request at a time to one site; the list is the\n"
+         "                          same as with one (1)\n"
          "      --include REGEX     keep only keywords matching REGEX (repeatable: all\n"
          "                          must match); others are not mined further either\n"
          "      --exclude REGEX     drop keywords matching REGEX (repeatable)\n"
@@ -83,8 +86,9 @@ const char* UsageText() {
          "  -h, --help              show this text\n"
          "      --version           show the version\n"
          "\n"
-         "Example: two levels deep into a spreadsheet, only keywords with 手机 in them:\n"
-         "  kestrilo-cli --depth 2 --include 手机 --format csv -o list.csv 手机壳\n"
+         "Example: two levels deep into a spreadsheet, only keywords with 手机 in them,\n"
+         "four seeds at a time:\n"
+         "  kestrilo-cli --depth 2 --jobs 4 --include 手机 --format csv -o list.csv 手机壳\n"
          "\n"
          "Ctrl+C stops after the request under way and still writes what was found;\n"
          "a second Ctrl+C ends at once.\n"
@@ -111,6 +115,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       {"seeds-file", required_argument, nullptr, 'i'},
       {"depth", required_argument, nullptr, kDepth},
       {"max-seeds", required_argument, nullptr, kMaxSeeds},
+      {"jobs", required_argument, nullptr, 'j'},
       {"include", required_argument, nullptr, kInclude},
       {"exclude", required_argument, nullptr, kExclude},
       {"ignore-case", no_argument, nullptr, kIgnoreCase},
@@ -127,7 +132,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
   opterr = 0;
   for (;;) {
     const int current = optind == 0 ? 1 : optind;
-    const int c = getopt_long(argc, argv, ":o:i:qvh", kLongOptions, nullptr);
+    const int c = getopt_long(argc, argv, ":o:i:j:qvh", kLongOptions, nullptr);
     if (c == -1) break;
     const std::string given = current < argc ? argv[current] : "";
     switch (c) {
@@ -177,6 +182,13 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       case kMaxSeeds:
         if (!ParseCount(optarg, 1, options.max_seeds)) {
           parsed.error = "--max-seeds wants a number, 1 or more, not '" + std::string(optarg) + "'";
+          return parsed;
+        }
+        break;
+      case 'j':
+        if (!ParseCount(optarg, 1, options.jobs) || options.jobs > kMaxJobs) {
+          parsed.error = "--jobs wants a number from 1 to " + std::to_string(kMaxJobs) +
+                         ", not '" + std::string(optarg) + "'";
           return parsed;
         }
         break;

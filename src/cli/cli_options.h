@@ -7,6 +7,8 @@
 namespace kestrilo {
 
 inline constexpr int kExitUsage = 2;
+// More seeds at once than this would only queue at the sites.
+inline constexpr int kMaxJobs = 64;
 
 enum class ListFormat { kLines, kCsv, kJsonl };
 
@@ -18,6 +20,7 @@ struct CliOptions {
   ListFormat format = ListFormat::kLines;
   int depth = 1;
   int max_seeds = 1000;
+  int jobs = 1;
   std::vector<std::string> include;  // UTF-8 patterns
   std::vector<std::string> exclude;
   bool ignore_case = false;

@@ -18,11 +18,10 @@
 #include "cli/keyword_ledger.h"
 #include "cli/list_output.h"
 #include "cli/reporting_requests.h"
+#include "cli/seed_miner.h"
 #include "cli/source_check.h"
 #include "cli/terminal_window.h"
-#include "mining/mining_run.h"
 #include "mining/recipe_set.h"
-#include "mining/recipe_source.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/file_writer.h"
@@ -64,52 +63,6 @@ std::optional<std::vector<Text>> GbkSeeds(const std::vector<std::string>& seeds)
     converted.push_back(std::move(gbk));
   }
   return converted;
-}
-
-// Which seed of which level the run is at, for the sources' wrappers.
-struct SeedAtWork {
-  Text seed;
-  int depth = 1;
-};
-
-// Each source shows on the progress line while it works, and what it adds
-// to the list goes to the ledger under its name. Afterwards the verbose
-// report says what it appended, and a source whose site answered but whose
-// markers cut nothing is named even without --verbose: that is how a
-// changed site shows.
-std::vector<KeywordSource> WithProgress(std::vector<KeywordSource> sources, TerminalWindow& window,
-                                        TerminalReport& report, ReportingRequests& requests,
-                                        KeywordLedger& ledger, const SeedAtWork& at_work,
-                                        bool warn) {
-  const int total = static_cast<int>(sources.size());
-  for (int i = 0; i < total; ++i) {
-    KeywordSource& source = sources[i];
-    source.step = [&window, &report, &requests, &ledger, &at_work, warn, number = i + 1, total,
-                   name = source.name, step = std::move(source.step)](SourceContext& context) {
-      window.SetSource(number, total, name);
-      requests.TakeTally();
-      const bool line_open = window.Results().LastLineOpen();
-      window.Results().TakeAppended();
-      const int before = report.Verbose() ? window.KeywordCount() : 0;
-      if (step) step(context);
-      Text added = window.Results().TakeAppended();
-      // The first keyword of a run may have been given a line of its own.
-      if (line_open && added.starts_with("\r\n")) added.erase(0, 2);
-      ledger.Record(added, name, at_work.seed, at_work.depth);
-      // Lines, not items: a source's text may cut into several lines or none.
-      if (report.Verbose()) {
-        report.Detail(name + ": " + std::to_string(window.KeywordCount() - before) +
-                      " lines appended");
-      }
-      const RequestTally tally = requests.TakeTally();
-      if (warn && tally.replies > 0 && context.Current().keywords == 0) {
-        report.Line("kestrilo-cli: warning: " + name + ": the reply (" + tally.first + ", " +
-                    std::to_string(tally.bytes) +
-                    " bytes) gave no keywords; the site may have changed (see --check)");
-      }
-    };
-  }
-  return sources;
 }
 
 // The seeds of a seeds file, one per line; blank lines and "#" lines are
@@ -211,20 +164,32 @@ int RunCli(int argc, char** argv) {
   TerminalReport report(stderr, !options.quiet && isatty(STDERR_FILENO) == 1, options.verbose);
   TerminalUiPort ui_port(report);
   ScopedUiPort installed(ui_port);
-  TerminalWindow window(report);
-  ReportingRequests requests(report, options.timeout_seconds);
-  if (options.check) return CheckSources(*recipes, seeds->front(), requests, window, stdout);
+  if (options.check) {
+    HostGate gate;
+    ReportingRequests requests(report, options.timeout_seconds, gate);
+    TerminalWindow window(report);
+    return CheckSources(*recipes, seeds->front(), requests, window, stdout);
+  }
 
-  requests.SetHostPace(options.pace_ms);
   CatchInterrupt();
-  window.StopWhen(&g_stop);
+  SeedMiner miner(*recipes,
+                  {.jobs = options.jobs,
+                   .pace_ms = options.pace_ms,
+                   .timeout_seconds = options.timeout_seconds,
+                   .warn = !options.quiet,
+                   .several_levels = options.depth > 1},
+                  report, g_stop);
   KeywordLedger ledger;
-  SeedAtWork at_work;
-  // Consecutive runs of one window: the list is kept from seed to seed and
-  // de-duplicated at the end of each run.
-  MiningRun run(window, requests,
-                WithProgress(MakeKeywordSources(*recipes, options.pace_ms), window, report,
-                             requests, ledger, at_work, !options.quiet));
+  // Every seed's lines in the seeds' order; de-duplicated once at the end,
+  // which keeps each keyword where it was first found.
+  Text list;
+  const auto take = [&](Harvest& harvest) {
+    for (auto& [source, lines] : harvest.added) {
+      ledger.Record(lines, source, harvest.seed, harvest.depth);
+      if (!list.empty() && !list.ends_with("\r\n") && !lines.empty()) list += "\r\n";
+      list += lines;
+    }
+  };
   // Breadth first: every seed of a level before the keywords they found.
   std::vector<Text> level = *seeds;
   std::unordered_set<Text> mined;
@@ -233,21 +198,15 @@ int RunCli(int argc, char** argv) {
   for (int depth = 1; depth <= options.depth && !level.empty() && !g_stop && !capped; ++depth) {
     std::vector<Text> to_mine;
     for (const Text& seed : level) {
-      if (!seed.empty() && mined.insert(seed).second) to_mine.push_back(seed);
-    }
-    for (std::size_t i = 0; i < to_mine.size() && !g_stop; ++i) {
+      if (seed.empty() || !mined.insert(seed).second) continue;
       if (mined_count == options.max_seeds) {
         capped = true;
         break;
       }
       ++mined_count;
-      at_work = {to_mine[i], depth};
-      if (options.depth > 1) {
-        window.SetLevel(depth, static_cast<int>(i), static_cast<int>(to_mine.size() - i));
-      }
-      window.KeywordBox().SetContent(to_mine[i]);
-      run.Run();
+      to_mine.push_back(seed);
     }
+    miner.MineLevel(to_mine, depth, take, [&] { return ledger.Size(); });
     // A keyword filtered out is no seed either.
     level.clear();
     for (const Text& keyword : ledger.FoundAt(depth)) {
@@ -258,13 +217,13 @@ int RunCli(int argc, char** argv) {
     PrintError("stopped at --max-seeds " + std::to_string(options.max_seeds) + " seeds mined");
   }
 
-  if (requests.Requests() > 0 && requests.Replies() == 0) {
+  if (miner.Requests() > 0 && miner.Replies() == 0) {
     PrintError("no request got any reply; is the network down?");
     return kExitNoReply;
   }
   // A stopped run ends before its de-duplication.
   std::vector<Text> keywords =
-      ListKeywords(RemoveDuplicates(window.ResultBox().Content(), "\r\n", SplitMode::kSeparator));
+      ListKeywords(RemoveDuplicates(std::move(list), "\r\n", SplitMode::kSeparator));
   std::erase_if(keywords, [&](const Text& keyword) { return !filter->Keeps(keyword); });
   const int status = g_stop ? kExitInterrupted : 0;
   if (g_stop) {

@@ -25,6 +25,7 @@ class KeywordLedger {
   void Record(const Text& appended, const std::string& source, const Text& seed, int depth);
   // Null for a keyword no source added.
   const KeywordOrigin* Find(const Text& keyword) const;
+  std::size_t Size() const { return order_.size(); }
   // The keywords first found by seeds of `depth`, in the order found.
   std::vector<Text> FoundAt(int depth) const;
 

@@ -1,7 +1,5 @@
 #include "cli/reporting_requests.h"
 
-#include <thread>
-
 #include "runtime/gbk.h"
 #include "web/inet_request.h"
 #include "web/url_parts.h"
@@ -34,24 +32,14 @@ void ReportingRequests::Record(const Text& address, const Text& response_headers
                std::to_string(bytes) + " bytes");
 }
 
-void ReportingRequests::WaitForHost(const Text& address) {
-  if (host_pace_.count() <= 0) return;
-  const auto free_at = host_free_at_.find(UrlHost(address));
-  if (free_at != host_free_at_.end()) std::this_thread::sleep_until(free_at->second);
-}
-
-void ReportingRequests::Finished(const Text& address) {
-  if (host_pace_.count() > 0) {
-    host_free_at_[UrlHost(address)] = std::chrono::steady_clock::now() + host_pace_;
-  }
-}
-
 Text ReportingRequests::WebRequest(const Text& address) {
   WebRequestParams params;
   params.timeout_seconds = timeout_seconds_;
-  WaitForHost(address);
-  Text reply = kestrilo::WebRequest(address, params);
-  Finished(address);
+  Text reply;
+  {
+    const HostTurn turn(gate_, UrlHost(address));
+    reply = kestrilo::WebRequest(address, params);
+  }
   Record(address, params.response_headers, params.status_text, params.reply_bytes.size());
   return reply;
 }
@@ -61,9 +49,11 @@ Text ReportingRequests::WebRequest(const Text& address) {
 Text ReportingRequests::InetRequestText(const Text& address) {
   InetRequestParams params;
   params.timeout_seconds = timeout_seconds_;
-  WaitForHost(address);
-  Text reply = kestrilo::InetRequestText(address, params);
-  Finished(address);
+  Text reply;
+  {
+    const HostTurn turn(gate_, UrlHost(address));
+    reply = kestrilo::InetRequestText(address, params);
+  }
   Record(address, params.response_headers, "no reply", reply.size());
   return reply;
 }

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <chrono>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 
+#include "cli/host_gate.h"
 #include "cli/terminal_window.h"
 #include "mining/request_routines.h"
 
@@ -21,17 +20,16 @@ struct RequestTally {
 
 // The real engines, called as the window calls them, with an eye on each
 // exchange: whether any reply came back at all (the network may be down),
-// and in verbose mode the address, outcome and size of every request.
+// and in verbose mode the address, outcome and size of every request. Each
+// request waits its turn at the host through `gate`, which the requests of
+// seeds mined at once share.
 class ReportingRequests : public RequestRoutines {
  public:
-  ReportingRequests(TerminalReport& report, std::optional<int> timeout_seconds)
-      : report_(report), timeout_seconds_(timeout_seconds) {}
+  ReportingRequests(TerminalReport& report, std::optional<int> timeout_seconds, HostGate& gate)
+      : report_(report), timeout_seconds_(timeout_seconds), gate_(gate) {}
 
   Text WebRequest(const Text& address) override;
   Text InetRequestText(const Text& address) override;
-
-  // Waits so that `milliseconds` pass between two requests to one host.
-  void SetHostPace(int milliseconds) { host_pace_ = std::chrono::milliseconds(milliseconds); }
 
   int Requests() const { return requests_; }
   int Replies() const { return replies_; }
@@ -41,16 +39,13 @@ class ReportingRequests : public RequestRoutines {
  private:
   void Record(const Text& address, const Text& response_headers, const Text& failure,
               std::size_t bytes);
-  void WaitForHost(const Text& address);
-  void Finished(const Text& address);
 
   TerminalReport& report_;
   std::optional<int> timeout_seconds_;
   int requests_ = 0;
   int replies_ = 0;
   RequestTally tally_;
-  std::chrono::milliseconds host_pace_{0};
-  std::map<Text, std::chrono::steady_clock::time_point> host_free_at_;
+  HostGate& gate_;
 };
 
 }  // namespace kestrilo

@@ -7,21 +7,28 @@
 
 namespace kestrilo {
 
-void TerminalReport::ClearProgress() {
+void TerminalReport::ClearShown() {
   if (!progress_shown_) return;
   std::fputs("\r\033[K", stream_);
   progress_shown_ = false;
 }
 
+void TerminalReport::ClearProgress() {
+  const std::lock_guard lock(mutex_);
+  ClearShown();
+}
+
 void TerminalReport::Progress(const std::string& utf8) {
   if (!progress_) return;
-  ClearProgress();
+  const std::lock_guard lock(mutex_);
+  ClearShown();
   std::fputs(utf8.c_str(), stream_);
   std::fflush(stream_);
   progress_shown_ = true;
 }
 
 void TerminalReport::KeepProgress() {
+  const std::lock_guard lock(mutex_);
   if (!progress_shown_) return;
   std::fputc('\n', stream_);
   std::fflush(stream_);
@@ -29,7 +36,8 @@ void TerminalReport::KeepProgress() {
 }
 
 void TerminalReport::Line(const std::string& utf8) {
-  ClearProgress();
+  const std::lock_guard lock(mutex_);
+  ClearShown();
   std::fputs(utf8.c_str(), stream_);
   std::fputc('\n', stream_);
   std::fflush(stream_);
@@ -54,8 +62,8 @@ void CountingEditBox::InsertAtEnd(const Text& text) {
   changed_();
 }
 
-TerminalWindow::TerminalWindow(TerminalReport& report)
-    : report_(report), results_([this] { ShowProgress(); }) {
+TerminalWindow::TerminalWindow(TerminalReport& report, bool draws_progress)
+    : report_(report), draws_progress_(draws_progress), results_([this] { ShowProgress(); }) {
   // The clock part comes first, as in the window, so the run's texts land
   // in the part it writes to.
   status_.AddPart({});
@@ -88,20 +96,26 @@ void TerminalWindow::SetLevel(int level, int seeds_done, int seeds_to_do) {
 
 void TerminalWindow::ClearSource() {
   source_number_ = 0;
-  report_.ClearProgress();
+  if (draws_progress_) report_.ClearProgress();
 }
 
 // Counting the keywords reads the whole list: only when a line shows it.
 void TerminalWindow::ShowProgress() {
-  if (source_number_ == 0 || !report_.ShowsProgress()) return;
+  if (source_number_ == 0 || !draws_progress_ || !report_.ShowsProgress()) return;
   report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + level_ + "source " +
                    std::to_string(source_number_) + "/" + std::to_string(source_total_) + " (" +
-                   source_name_ + "), " + std::to_string(KeywordCount()) + " keywords");
+                   source_name_ + "), " + std::to_string(keywords_before_ + KeywordCount()) +
+                   " keywords");
 }
 
 void TerminalWindow::ShowMessage(const Text& text) {
-  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + std::to_string(KeywordCount()) +
-                   " keywords — " + Utf8FromGbk(text));
+  if (!draws_progress_) {
+    source_number_ = 0;
+    return;
+  }
+  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " +
+                   std::to_string(keywords_before_ + KeywordCount()) + " keywords — " +
+                   Utf8FromGbk(text));
   report_.KeepProgress();
   source_number_ = 0;
 }

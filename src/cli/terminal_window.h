@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -17,7 +18,8 @@ namespace kestrilo {
 
 // Writes progress and request reports to one stream. The progress line is
 // redrawn in place, so it is only drawn on a terminal; every other line
-// first wipes it.
+// first wipes it. Seeds mined at once report through one of these, a line
+// at a time.
 class TerminalReport {
  public:
   TerminalReport(std::FILE* stream, bool progress, bool verbose)
@@ -36,6 +38,9 @@ class TerminalReport {
   void ClearProgress();
 
  private:
+  void ClearShown();
+
+  std::mutex mutex_;
   std::FILE* stream_;
   bool progress_;
   bool verbose_;
@@ -64,7 +69,8 @@ class CountingEditBox : public MemoryEditBox {
 
 class TerminalWindow : public MiningWindow {
  public:
-  explicit TerminalWindow(TerminalReport& report);
+  // A window that draws no progress line of its own still reports lines.
+  explicit TerminalWindow(TerminalReport& report, bool draws_progress = true);
 
   EditBox& KeywordBox() override { return keyword_; }
   EditBox& ResultBox() override { return results_; }
@@ -79,6 +85,9 @@ class TerminalWindow : public MiningWindow {
   void SetSource(int number, int total, const std::string& name);
   // Set before each seed of a run several levels deep.
   void SetLevel(int level, int seeds_done, int seeds_to_do);
+  // The keywords the list held before this window's seed, for the count
+  // the progress line shows.
+  void SetKeywordsBefore(std::size_t count) { keywords_before_ = count; }
   // A run stops at its next step once `*flag` is true (Ctrl+C).
   void StopWhen(const std::atomic<bool>* flag) { stop_ = flag; }
   bool IsClosing() const override { return stop_ != nullptr && stop_->load(); }
@@ -90,6 +99,8 @@ class TerminalWindow : public MiningWindow {
   void ShowProgress();
 
   TerminalReport& report_;
+  bool draws_progress_;
+  std::size_t keywords_before_ = 0;
   MemoryEditBox keyword_;
   CountingEditBox results_;
   MemoryProgressBar progress_{0, 60};

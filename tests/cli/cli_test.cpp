@@ -265,7 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{
             "TimeoutMustBeWholePositiveSeconds", {"--timeout", "0", "手机"}, "whole seconds"},
         RefusalRow{"UnknownEncodingIsRefused", {"--encoding", "latin1", "手机"}, "gbk or utf-8"},
-        RefusalRow{"OptionWithoutItsValue", {"手机", "-o"}, "needs a value"}),
+        RefusalRow{"OptionWithoutItsValue", {"手机", "-o"}, "needs a value"},
+        RefusalRow{"JobsBeyondTheLimit", {"--jobs", "65", "手机"}, "from 1 to 64, not '65'"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- sources as recipes -------------------------------------------------------
@@ -581,6 +582,19 @@ INSTANTIATE_TEST_SUITE_P(
                 {"手机壳"},
                 ""}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Seeds mined at once come out as one at a time would give them, and no
+// site ever has two requests of the run at once.
+TEST_F(CliTest, JobsGiveTheSameListWithOneRequestPerSiteAtATime) {
+  sites_.SetReplyDelay(std::chrono::milliseconds(10));
+  const Outcome one = FullRun({"--depth", "2", "--format", "csv", "手机", "phone"});
+  const Outcome four = FullRun({"--depth", "2", "--format", "csv", "--jobs", "4", "手机", "phone"});
+
+  EXPECT_EQ(four.exit_code, 0) << four.err;
+  EXPECT_EQ(four.out, one.out);
+  EXPECT_EQ(SeedsMined(), 2 * 17);
+  EXPECT_EQ(sites_.MostAtOnceOnOneHost(), 1);
+}
 
 TEST_F(CliTest, CsvFileIsUtf8WithAMarkUnlessGbkIsAsked) {
   EXPECT_EQ(FullRun({"--format", "csv", "-o", PathOf("u.csv"), "手机"}).exit_code, 0);

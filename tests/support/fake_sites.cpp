@@ -1,5 +1,6 @@
 #include "support/fake_sites.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -214,16 +215,31 @@ void FakeSites::ServeFixture(const std::string& host, const std::string& fixture
   });
 }
 
+int FakeSites::MostAtOnceOnOneHost() {
+  std::lock_guard lock(mutex_);
+  return most_at_once_;
+}
+
 void FakeSites::Serve(const httplib::Request& request, httplib::Response& response) {
   ++requests_;
-  if (const long long delay = delay_ms_; delay > 0) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-  }
+  const std::string host = request.get_header_value("Host");
   Handler handler;
   {
     std::lock_guard lock(mutex_);
-    const auto found = overrides_.find(request.get_header_value("Host"));
+    most_at_once_ = std::max(most_at_once_, ++in_flight_[host]);
+    const auto found = overrides_.find(host);
     if (found != overrides_.end()) handler = found->second;
+  }
+  struct Done {
+    FakeSites& sites;
+    const std::string& host;
+    ~Done() {
+      std::lock_guard lock(sites.mutex_);
+      --sites.in_flight_[host];
+    }
+  } done{*this, host};
+  if (const long long delay = delay_ms_; delay > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
   }
   if (handler) {
     handler(request, response);

@@ -73,6 +73,8 @@ class FakeSites {
   // `host` answers every request with fixtures/sites/`fixture`.
   void ServeFixture(const std::string& host, const std::string& fixture);
   int Requests() const { return requests_; }
+  // The most requests any one host was answering at the same time.
+  int MostAtOnceOnOneHost();
 
   // A request line as a site received it.
   struct Received {
@@ -98,6 +100,8 @@ class FakeSites {
   std::atomic<int> requests_{0};
   std::mutex mutex_;
   std::map<std::string, Handler> overrides_;
+  std::map<std::string, int> in_flight_;  // by host
+  int most_at_once_ = 0;
   std::vector<Received> received_;
   std::condition_variable recorded_;
   LoopbackServer plain_;

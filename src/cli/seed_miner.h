@@ -1,0 +1,73 @@
+#pragma once
+
+// Mines the seeds of one level, up to a given number at once, each in a
+// window of its own, and hands over what each seed's sources added in the
+// seeds' order, whatever order they finish in: the list, the ledger and
+// the next level come out as they would one seed at a time.
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/host_gate.h"
+#include "cli/terminal_window.h"
+#include "mining/source_recipe.h"
+#include "runtime/types.h"
+
+namespace kestrilo {
+
+// What one seed's sources added to its list, each source's lines with
+// "\r\n" behind every keyword, in the order the sources ran.
+struct Harvest {
+  Text seed;
+  int depth = 1;
+  std::vector<std::pair<std::string, Text>> added;  // source name, lines
+};
+
+struct MinerSettings {
+  int jobs = 1;
+  int pace_ms = 0;
+  std::optional<int> timeout_seconds;
+  bool warn = true;  // name a source whose reply gave no keywords
+  bool several_levels = false;
+};
+
+class SeedMiner {
+ public:
+  // `stop` ends the work after the requests under way.
+  SeedMiner(const std::vector<SourceRecipe>& recipes, const MinerSettings& settings,
+            TerminalReport& report, const std::atomic<bool>& stop);
+  ~SeedMiner();
+  SeedMiner(const SeedMiner&) = delete;
+  SeedMiner& operator=(const SeedMiner&) = delete;
+
+  // Mines `seeds`, all of level `depth`, and calls `take` with each seed's
+  // harvest in the seeds' order: a seed's as soon as it and every seed
+  // before it are done, and after a stop the ones begun, cut short, at the
+  // end. `keywords_so_far` is asked for the count the progress shows.
+  void MineLevel(const std::vector<Text>& seeds, int depth,
+                 const std::function<void(Harvest&)>& take,
+                 const std::function<std::size_t()>& keywords_so_far);
+
+  int Requests() const;
+  int Replies() const;
+
+ private:
+  struct Worker;
+
+  void MineOne(Worker& worker, Harvest& harvest, int depth, int seeds_done, int seeds_total,
+               std::size_t keywords_before);
+
+  MinerSettings settings_;
+  TerminalReport& report_;
+  const std::atomic<bool>& stop_;
+  HostGate gate_;
+  std::vector<std::unique_ptr<Worker>> workers_;
+};
+
+}  // namespace kestrilo
