@@ -21,6 +21,9 @@ constexpr std::chrono::milliseconds kEventInterval{20};
 constexpr long kMaxRedirects = 10;
 
 std::atomic<bool> g_cancelled{false};
+// Bumped whenever the routing or the trusted certificates change: open
+// connections were made under the old ones.
+std::atomic<std::uint64_t> g_settings_generation{0};
 thread_local std::optional<ExchangeStage> t_fault;
 
 struct ProcessSettings {
@@ -56,6 +59,48 @@ struct UrlDeleter {
   void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+
+// The connections a thread keeps open between its exchanges, so that asking
+// a site again costs no new TCP and TLS handshake (curl checks that a kept
+// connection fits: host, port, route, proxy, certificate checking). They
+// live in the thread's multi handle. A change of the routing or of the
+// trusted certificates starts a new one, and an exchange that begins while
+// another of the same thread waits (the window pumps events meanwhile) gets
+// a handle of its own.
+class KeptConnections {
+ public:
+  KeptConnections() = default;
+  KeptConnections(const KeptConnections&) = delete;
+  KeptConnections& operator=(const KeptConnections&) = delete;
+  ~KeptConnections() {
+    if (multi_ != nullptr) curl_multi_cleanup(multi_);
+  }
+
+  // Null when the thread's handle is in use or cannot be made.
+  CURLM* Borrow() {
+    if (in_use_) return nullptr;
+    const std::uint64_t generation = g_settings_generation.load();
+    if (multi_ != nullptr && generation_ != generation) {
+      curl_multi_cleanup(multi_);
+      multi_ = nullptr;
+    }
+    if (multi_ == nullptr) {
+      multi_ = curl_multi_init();
+      if (multi_ == nullptr) return nullptr;
+      // Room for every site of a run.
+      curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 16L);
+      generation_ = generation;
+    }
+    in_use_ = true;
+    return multi_;
+  }
+  void GiveBack() { in_use_ = false; }
+
+ private:
+  CURLM* multi_ = nullptr;
+  std::uint64_t generation_ = 0;
+  bool in_use_ = false;
+};
 using MultiHandle = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
@@ -514,9 +559,19 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   }
 
   EasyHandle easy_handle(curl_easy_init());
-  MultiHandle multi(curl_multi_init());
-  if (!easy_handle || !multi || Injected(ExchangeStage::kSession)) {
-    return Failure(ExchangeStage::kSession, easy_handle && multi ? kInjected : "out of memory");
+  thread_local KeptConnections kept;
+  struct Borrowed {
+    KeptConnections& from;
+    CURLM* multi;
+    ~Borrowed() {
+      if (multi != nullptr) from.GiveBack();
+    }
+  } borrowed{kept, kept.Borrow()};
+  MultiHandle own(borrowed.multi == nullptr ? curl_multi_init() : nullptr);
+  CURLM* const multi = borrowed.multi != nullptr ? borrowed.multi : own.get();
+  if (!easy_handle || multi == nullptr || Injected(ExchangeStage::kSession)) {
+    return Failure(ExchangeStage::kSession,
+                   easy_handle && multi != nullptr ? kInjected : "out of memory");
   }
   CURL* easy = easy_handle.get();
 
@@ -667,7 +722,7 @@ HttpResponse PerformExchange(const HttpRequest& request) {
   }
 
   if (Injected(ExchangeStage::kSend)) return Failure(ExchangeStage::kSend, kInjected);
-  const TransferEnd end = RunTransfer(multi.get(), easy, progress, request.stall_timeout);
+  const TransferEnd end = RunTransfer(multi, easy, progress, request.stall_timeout);
   long status = 0;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
   response.status = static_cast<int>(status);
@@ -695,12 +750,14 @@ void SetConnectTo(std::vector<std::string> rules) {
   ProcessSettings& settings = Settings();
   const std::lock_guard lock(settings.mutex);
   settings.connect_to = std::move(rules);
+  ++g_settings_generation;
 }
 
 void SetExtraTrustedCa(std::string pem_path) {
   ProcessSettings& settings = Settings();
   const std::lock_guard lock(settings.mutex);
   settings.extra_ca = std::move(pem_path);
+  ++g_settings_generation;
 }
 
 void CancelTransfers(bool cancel) { g_cancelled.store(cancel, std::memory_order_release); }

@@ -19,6 +19,7 @@
   X(curl_global_init)                                                                         \
   X(curl_easy_init) X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_getinfo)             \
       X(curl_easy_strerror) X(curl_multi_init) X(curl_multi_cleanup) X(curl_multi_add_handle) \
+          X(curl_multi_setopt) \
           X(curl_multi_remove_handle) X(curl_multi_perform) X(curl_multi_poll)                \
               X(curl_multi_info_read) X(curl_multi_strerror) X(curl_slist_append)             \
                   X(curl_slist_free_all) X(curl_url) X(curl_url_cleanup) X(curl_url_set)      \
@@ -45,9 +46,10 @@ const Functions& Get();
 
 // The file that fills the table sees the real names.
 #ifndef KESTRILO_LATE_BOUND_FILLING
-// curl.h names these two again as function-like macros.
+// curl.h names these three again as function-like macros.
 #undef curl_easy_setopt
 #undef curl_easy_getinfo
+#undef curl_multi_setopt
 #define curl_global_init ::kestrilo::late_bound::Get().curl_global_init
 #define curl_easy_init ::kestrilo::late_bound::Get().curl_easy_init
 #define curl_easy_cleanup ::kestrilo::late_bound::Get().curl_easy_cleanup
@@ -56,6 +58,7 @@ const Functions& Get();
 #define curl_easy_strerror ::kestrilo::late_bound::Get().curl_easy_strerror
 #define curl_multi_init ::kestrilo::late_bound::Get().curl_multi_init
 #define curl_multi_cleanup ::kestrilo::late_bound::Get().curl_multi_cleanup
+#define curl_multi_setopt ::kestrilo::late_bound::Get().curl_multi_setopt
 #define curl_multi_add_handle ::kestrilo::late_bound::Get().curl_multi_add_handle
 #define curl_multi_remove_handle ::kestrilo::late_bound::Get().curl_multi_remove_handle
 #define curl_multi_perform ::kestrilo::late_bound::Get().curl_multi_perform

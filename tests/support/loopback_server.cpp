@@ -25,6 +25,9 @@ LoopbackServer::LoopbackServer(const Endpoints& endpoints, std::optional<TlsIden
   }
   // Idle keep-alive connections otherwise hold the shutdown up for seconds.
   server_->set_keep_alive_timeout(1);
+  // Clients keep a connection open to each site, one per thread: enough
+  // workers that a kept connection never makes a new one queue.
+  server_->new_task_queue = [] { return new httplib::ThreadPool(64); };
   // Small replies go out at once instead of waiting ~40 ms for the client's
   // delayed acknowledgement.
   server_->set_tcp_nodelay(true);
