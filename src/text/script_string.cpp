@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kestrilo {
 namespace {
@@ -120,6 +121,52 @@ std::optional<std::u16string> ReadQuotedLiteral(std::u16string_view body) {
           out += e;
         }
     }
+  }
+  return out;
+}
+
+std::optional<std::string> EncodeUri(std::u16string_view text, UriKeeps keeps) {
+  static constexpr std::string_view kMarks = "-_.!~*'()";
+  static constexpr std::string_view kReserved = ";/?:@&=+$,#";
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size() * 3);
+  const auto escape = [&out](std::uint32_t byte) {
+    out += '%';
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t code = text[i];
+    if (code < 0x80) {
+      const char c = static_cast<char>(code);
+      const bool alnum = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+      if (alnum || kMarks.find(c) != std::string_view::npos ||
+          (keeps == UriKeeps::kUri && kReserved.find(c) != std::string_view::npos)) {
+        out += c;
+      } else {
+        escape(code);
+      }
+      continue;
+    }
+    if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+        return std::nullopt;
+      }
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (code < 0x800) {
+      escape(0xC0 | code >> 6);
+    } else if (code < 0x10000) {
+      escape(0xE0 | code >> 12);
+      escape(0x80 | (code >> 6 & 0x3F));
+    } else {
+      escape(0xF0 | code >> 18);
+      escape(0x80 | (code >> 12 & 0x3F));
+      escape(0x80 | (code >> 6 & 0x3F));
+    }
+    escape(0x80 | (code & 0x3F));
   }
   return out;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-// What the script engine makes of a single-quoted string literal and of its
-// unescape(), read directly: a conversion that needs only these two no
-// longer pays for an engine.
+// What the script engine makes of a single-quoted string literal, of its
+// unescape() and of its encodeURI() and encodeURIComponent(), worked out
+// directly: a conversion that needs only these no longer pays for an
+// engine.
 
 #include <optional>
 #include <string>
@@ -20,6 +21,16 @@ namespace kestrilo {
 // escaped, a malformed hex escape, a quote inside `body`, or a final
 // backslash, which escapes the closing quote and leaves the literal open.
 std::optional<std::u16string> ReadQuotedLiteral(std::u16string_view body);
+
+enum class UriKeeps {
+  kUri,        // encodeURI: letters, digits, -_.!~*'() and ;/?:@&=+$,#
+  kComponent,  // encodeURIComponent: letters, digits and -_.!~*'()
+};
+
+// encodeURI() and encodeURIComponent(): every other character as its UTF-8
+// bytes, "%" and upper-case hex each; nothing when a surrogate has no
+// partner, where the script function throws.
+std::optional<std::string> EncodeUri(std::u16string_view text, UriKeeps keeps);
 
 // The script function unescape(): "%uHHHH" and "%HH" (either case of hex
 // digit; a lower-case "u" only) become the code unit they name; every other

@@ -24,6 +24,12 @@ constexpr std::string_view kApostropheSubstitute = "\xA1\xAF";
 }  // namespace
 
 Text UrlEncode(const Text& text, int mode) {
+  const std::optional<std::string> encoded =
+      EncodeUri(Utf16FromGbk(text), mode == 1 ? UriKeeps::kComponent : UriKeeps::kUri);
+  return encoded ? Text(*encoded) : Text();
+}
+
+Text UrlEncodeThroughEngine(const Text& text, int mode) {
   ScriptObject script;
   return script.Run(mode == 1 ? "encodeURIComponent" : "encodeURI", text);
 }

@@ -11,6 +11,7 @@ namespace kestrilo {
 // Percent-encodes the text's characters as UTF-8 bytes with upper-case hex:
 // mode 1 with encodeURIComponent, any other mode with encodeURI (which keeps
 // "/", "?", "&", "=", ":", "#" and the like). Empty when the engine fails.
+// Read without an engine, with the engine's results.
 Text UrlEncode(const Text& text, int mode = 0);
 
 // Decodes "\uXXXX" escapes (and, as unescape() does, "%uXXXX" and "%XX")
@@ -22,8 +23,9 @@ Text UrlEncode(const Text& text, int mode = 0);
 // with the engine's results.
 Text UnescapeUnicode(const Text& text);
 
-// The same through the engine itself: the reference the reading above is
+// The two through the engine itself: the references the direct ones are
 // checked against.
+Text UrlEncodeThroughEngine(const Text& text, int mode = 0);
 Text UnescapeUnicodeThroughEngine(const Text& text);
 
 }  // namespace kestrilo

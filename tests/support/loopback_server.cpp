@@ -28,6 +28,9 @@ LoopbackServer::LoopbackServer(const Endpoints& endpoints, std::optional<TlsIden
   // Clients keep a connection open to each site, one per thread: enough
   // workers that a kept connection never makes a new one queue.
   server_->new_task_queue = [] { return new httplib::ThreadPool(64); };
+  // As a real site's server does, a connection carries many requests
+  // (the library's default closes it after five).
+  server_->set_keep_alive_max_count(1000);
   // Small replies go out at once instead of waiting ~40 ms for the client's
   // delayed acknowledgement.
   server_->set_tcp_nodelay(true);
