@@ -206,7 +206,9 @@ int RunCli(int argc, char** argv) {
       ++mined_count;
       to_mine.push_back(seed);
     }
-    miner.MineLevel(to_mine, depth, take, [&] { return ledger.Size(); });
+    miner.MineLevel(
+        to_mine, depth, take, [&] { return ledger.Size(); },
+        [&](const Text& keyword) { return ledger.Find(keyword) != nullptr; });
     // A keyword filtered out is no seed either.
     level.clear();
     for (const Text& keyword : ledger.FoundAt(depth)) {

@@ -76,10 +76,9 @@ SeedMiner::~SeedMiner() = default;
 // Every seed starts from an empty list: what its run finds is the harvest,
 // and the runs' lists are joined in the seeds' order afterwards.
 void SeedMiner::MineOne(Worker& worker, Harvest& harvest, int depth, int seeds_done,
-                        int seeds_total, std::size_t keywords_before) {
+                        int seeds_total) {
   worker.harvest = &harvest;
   if (settings_.several_levels) worker.window.SetLevel(depth, seeds_done, seeds_total - seeds_done);
-  worker.window.SetKeywordsBefore(keywords_before);
   worker.window.ResultBox().SetContent({});
   worker.window.Results().TakeAppended();
   worker.window.KeywordBox().SetContent(harvest.seed);
@@ -88,15 +87,19 @@ void SeedMiner::MineOne(Worker& worker, Harvest& harvest, int depth, int seeds_d
 
 void SeedMiner::MineLevel(const std::vector<Text>& seeds, int depth,
                           const std::function<void(Harvest&)>& take,
-                          const std::function<std::size_t()>& keywords_so_far) {
+                          const std::function<std::size_t()>& list_size,
+                          const std::function<bool(const Text&)>& listed) {
   std::vector<Harvest> harvests(seeds.size());
   for (std::size_t i = 0; i < seeds.size(); ++i) harvests[i] = {seeds[i], depth, {}};
   const int total = static_cast<int>(seeds.size());
 
+  // One at a time, on this thread: the window draws its own progress line,
+  // counting against the list as taken so far.
   if (workers_.size() == 1) {
+    Worker& worker = *workers_.front();
     for (std::size_t i = 0; i < seeds.size() && !stop_; ++i) {
-      MineOne(*workers_.front(), harvests[i], depth, static_cast<int>(i), total,
-              keywords_so_far());
+      worker.window.SetListBefore(list_size(), listed);
+      MineOne(worker, harvests[i], depth, static_cast<int>(i), total);
       take(harvests[i]);
     }
     return;
@@ -111,7 +114,7 @@ void SeedMiner::MineLevel(const std::vector<Text>& seeds, int depth,
     report_.Progress("level " + std::to_string(depth) + ": " + std::to_string(finished) + "/" +
                      std::to_string(total) + " seeds done, " +
                      std::to_string(static_cast<int>(next) - finished) + " at work, " +
-                     std::to_string(keywords_so_far()) + " keywords");
+                     std::to_string(list_size()) + " keywords");
   };
   const auto work = [&](Worker& worker) {
     for (;;) {
@@ -122,7 +125,7 @@ void SeedMiner::MineLevel(const std::vector<Text>& seeds, int depth,
         index = next++;
         show();
       }
-      MineOne(worker, harvests[index], depth, static_cast<int>(index), total, 0);
+      MineOne(worker, harvests[index], depth, static_cast<int>(index), total);
       const std::lock_guard lock(mutex);
       done[index] = true;
       ++finished;

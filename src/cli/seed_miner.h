@@ -49,10 +49,12 @@ class SeedMiner {
   // Mines `seeds`, all of level `depth`, and calls `take` with each seed's
   // harvest in the seeds' order: a seed's as soon as it and every seed
   // before it are done, and after a stop the ones begun, cut short, at the
-  // end. `keywords_so_far` is asked for the count the progress shows.
+  // end. The progress shows the keywords taken so far, `list_size` of
+  // them, of which `listed` tells whether it holds one.
   void MineLevel(const std::vector<Text>& seeds, int depth,
                  const std::function<void(Harvest&)>& take,
-                 const std::function<std::size_t()>& keywords_so_far);
+                 const std::function<std::size_t()>& list_size,
+                 const std::function<bool(const Text&)>& listed);
 
   int Requests() const;
   int Replies() const;
@@ -60,8 +62,7 @@ class SeedMiner {
  private:
   struct Worker;
 
-  void MineOne(Worker& worker, Harvest& harvest, int depth, int seeds_done, int seeds_total,
-               std::size_t keywords_before);
+  void MineOne(Worker& worker, Harvest& harvest, int depth, int seeds_done, int seeds_total);
 
   MinerSettings settings_;
   TerminalReport& report_;

@@ -1,6 +1,7 @@
 #include "cli/terminal_window.h"
 
 #include <algorithm>
+#include <string_view>
 #include <thread>
 
 #include "runtime/gbk.h"
@@ -70,16 +71,32 @@ TerminalWindow::TerminalWindow(TerminalReport& report, bool draws_progress)
   status_.AddPart({});
 }
 
-int TerminalWindow::KeywordCount() const {
-  const Text list = results_.Content();
+namespace {
+
+// The non-empty lines of `list` that `counts` accepts.
+template <typename Counts>
+int CountLines(const Text& list, Counts counts) {
   int count = 0;
   std::size_t start = 0;
   while (start <= list.size()) {
     const std::size_t end = std::min(list.find("\r\n", start), list.size());
-    if (end > start) ++count;
+    if (end > start && counts(std::string_view(list).substr(start, end - start))) ++count;
     start = end + 2;
   }
   return count;
+}
+
+}  // namespace
+
+int TerminalWindow::KeywordCount() const {
+  return CountLines(results_.Content(), [](std::string_view) { return true; });
+}
+
+// The list before this seed and this seed's keywords it did not hold yet.
+int TerminalWindow::ListedCount() const {
+  return static_cast<int>(keywords_before_) +
+         CountLines(results_.Content(),
+                    [this](std::string_view line) { return !holds_ || !holds_(Text(line)); });
 }
 
 void TerminalWindow::SetSource(int number, int total, const std::string& name) {
@@ -104,8 +121,7 @@ void TerminalWindow::ShowProgress() {
   if (source_number_ == 0 || !draws_progress_ || !report_.ShowsProgress()) return;
   report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + level_ + "source " +
                    std::to_string(source_number_) + "/" + std::to_string(source_total_) + " (" +
-                   source_name_ + "), " + std::to_string(keywords_before_ + KeywordCount()) +
-                   " keywords");
+                   source_name_ + "), " + std::to_string(ListedCount()) + " keywords");
 }
 
 void TerminalWindow::ShowMessage(const Text& text) {
@@ -113,9 +129,8 @@ void TerminalWindow::ShowMessage(const Text& text) {
     source_number_ = 0;
     return;
   }
-  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " +
-                   std::to_string(keywords_before_ + KeywordCount()) + " keywords — " +
-                   Utf8FromGbk(text));
+  report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + std::to_string(ListedCount()) +
+                   " keywords — " + Utf8FromGbk(text));
   report_.KeepProgress();
   source_number_ = 0;
 }

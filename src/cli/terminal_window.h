@@ -85,9 +85,13 @@ class TerminalWindow : public MiningWindow {
   void SetSource(int number, int total, const std::string& name);
   // Set before each seed of a run several levels deep.
   void SetLevel(int level, int seeds_done, int seeds_to_do);
-  // The keywords the list held before this window's seed, for the count
-  // the progress line shows.
-  void SetKeywordsBefore(std::size_t count) { keywords_before_ = count; }
+  // The list as it stood before this window's seed, for the count the
+  // progress line shows: how many keywords it held, and whether it holds
+  // a given one.
+  void SetListBefore(std::size_t count, std::function<bool(const Text&)> holds) {
+    keywords_before_ = count;
+    holds_ = std::move(holds);
+  }
   // A run stops at its next step once `*flag` is true (Ctrl+C).
   void StopWhen(const std::atomic<bool>* flag) { stop_ = flag; }
   bool IsClosing() const override { return stop_ != nullptr && stop_->load(); }
@@ -99,8 +103,11 @@ class TerminalWindow : public MiningWindow {
   void ShowProgress();
 
   TerminalReport& report_;
+  int ListedCount() const;
+
   bool draws_progress_;
   std::size_t keywords_before_ = 0;
+  std::function<bool(const Text&)> holds_;
   MemoryEditBox keyword_;
   CountingEditBox results_;
   MemoryProgressBar progress_{0, 60};
