@@ -1,5 +1,6 @@
 #include "cli/seed_miner.h"
 
+#include <algorithm>
 #include <mutex>
 #include <thread>
 
