@@ -44,22 +44,14 @@ void TerminalReport::Line(const std::string& utf8) {
   std::fflush(stream_);
 }
 
-void CountingEditBox::KeepTail(const Text& text) {
-  tail_ += text.size() > 2 ? text.substr(text.size() - 2) : text;
-  if (tail_.size() > 2) tail_.erase(0, tail_.size() - 2);
-}
-
 void CountingEditBox::SetContent(const Text& text) {
   MemoryEditBox::SetContent(text);
-  tail_.clear();
-  KeepTail(text);
   changed_();
 }
 
 void CountingEditBox::InsertAtEnd(const Text& text) {
   MemoryEditBox::InsertAtEnd(text);
   appended_ += text;
-  KeepTail(text);
   changed_();
 }
 

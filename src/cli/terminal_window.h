@@ -56,15 +56,10 @@ class CountingEditBox : public MemoryEditBox {
   void InsertAtEnd(const Text& text) override;
 
   Text TakeAppended() { return std::exchange(appended_, {}); }
-  // True when the list's last line has no line break behind it yet.
-  bool LastLineOpen() const { return !tail_.empty() && tail_ != "\r\n"; }
 
  private:
-  void KeepTail(const Text& text);
-
   std::function<void()> changed_;
   Text appended_;
-  Text tail_;  // the list's last two bytes
 };
 
 class TerminalWindow : public MiningWindow {
