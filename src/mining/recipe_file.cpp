@@ -34,6 +34,18 @@ void RefuseUnknownKeys(const toml::table& table, std::initializer_list<std::stri
   }
 }
 
+// A name is shown on terminals and in the window, where a control
+// character (C0, DEL, or C1 as UTF-8 writes it) could act rather than show.
+bool HasControlCharacter(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x20 || byte == 0x7F) return true;
+    if (byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0)
+      return true;
+  }
+  return false;
+}
+
 const char* KindName(const toml::node& node) {
   switch (node.type()) {
     case toml::node_type::string: return "a string";
@@ -160,9 +172,21 @@ class TableReader {
                     "has " + Utf8FromGbk(name) + "; the placeholders are {seed}" +
                         (page_allowed ? " and {page}" : "")};
       }
+      // Anything a placeholder puts before the path decides where the
+      // request goes: a keyword from the web would become a host to
+      // connect to.
+      if (open < text.find_first_of("/?#", text.find("://") + 3)) {
+        throw Fault{LineOf(node), Key(key),
+                    "has " + Utf8FromGbk(name) +
+                        " before the path; the scheme and host must be written out"};
+      }
       from = close + 1;
     }
-    return AddressTemplate(std::move(pieces));
+    AddressTemplate address(std::move(pieces));
+    if (!address.Has(AddressTemplate::Slot::kSeed)) {
+      throw Fault{LineOf(node), Key(key), "has no {seed}; every seed would ask the same page"};
+    }
+    return address;
   }
 
   const toml::table& Table() const { return table_; }
@@ -255,6 +279,9 @@ RecipeEntry ReadEntry(const toml::table& table, const std::string& file_name) {
   const TableReader source(table, "");
   const std::string name = source.String("name");
   if (name.empty()) throw Fault{LineOf(source.Required("name")), "name", "is empty"};
+  if (HasControlCharacter(name)) {
+    throw Fault{LineOf(source.Required("name")), "name", "holds a control character"};
+  }
   // Only a name and "enabled = false": the source of that name is left out.
   if (table.size() == 2 && source.Has("enabled") && !source.Bool("enabled", true)) {
     RecipeEntry entry{{}, true};
@@ -300,7 +327,9 @@ RecipeFile ParseRecipeFile(std::string_view utf8, const std::string& file_name) 
     std::set<std::string> seen;
     for (const toml::node& table : *array) {
       name.clear();
-      if (const toml::node* given = table.as_table()->get("name"); given && given->is_string()) {
+      // A name that cannot be shown is not repeated in the error.
+      if (const toml::node* given = table.as_table()->get("name");
+          given && given->is_string() && !HasControlCharacter(*given->value<std::string_view>())) {
         name = *given->value<std::string>();
       }
       RecipeEntry entry = ReadEntry(*table.as_table(), file_name);

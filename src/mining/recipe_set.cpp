@@ -85,16 +85,22 @@ RecipeSet LoadRecipeSet(const std::string& path, bool must_exist) {
   if (status.type() == std::filesystem::file_type::not_found) {
     return must_exist ? fail("cannot be read: there is no such file") : set;
   }
+  if (status.type() == std::filesystem::file_type::none) {
+    return fail("cannot be read: " + error.message());
+  }
   if (std::filesystem::is_directory(status)) return fail("is a folder, not a recipe file");
-  if (std::filesystem::is_regular_file(status) &&
-      std::filesystem::file_size(path, error) > kMaxRecipeFileBytes) {
+  // A FIFO or a device would block the start until somebody writes to it.
+  if (!std::filesystem::is_regular_file(status)) {
+    return fail("is not a regular file; not a recipe file");
+  }
+  if (std::filesystem::file_size(path, error) > kMaxRecipeFileBytes) {
     return fail("is larger than 1 MiB; not a recipe file");
   }
   errno = 0;
   std::ifstream stream(path, std::ios::binary);
   if (!stream) return fail(std::string("cannot be read: ") + std::strerror(errno));
   std::string content;
-  // Read at most one byte past the limit: a pipe or device has no size.
+  // Read at most one byte past the limit: the file may grow meanwhile.
   content.resize(kMaxRecipeFileBytes + 1);
   stream.read(content.data(), static_cast<std::streamsize>(content.size()));
   if (stream.bad()) return fail("cannot be read");
@@ -102,7 +108,8 @@ RecipeSet LoadRecipeSet(const std::string& path, bool must_exist) {
   if (content.size() > kMaxRecipeFileBytes) return fail("is larger than 1 MiB; not a recipe file");
 
   std::vector<SourceRecipe> recipes = set.recipes;
-  if (std::optional<RecipeError> parsed = ApplyRecipeFile(recipes, ParseRecipeFile(content, path))) {
+  if (std::optional<RecipeError> parsed =
+          ApplyRecipeFile(recipes, ParseRecipeFile(content, path))) {
     set.error = std::move(parsed);
     return set;
   }

@@ -108,9 +108,32 @@ INSTANTIATE_TEST_SUITE_P(
                    7, "pages.address", "has no {page}"},
         BadFileRow{"PagesPastTheCap",
                    Recipe("new",
-                          "pages = { count = ['a', 'b'], address = \"http://a/{page}\", "
+                          "pages = { count = ['a', 'b'], address = \"http://a/{seed}/{page}\", "
                           "max = 501 }\n"),
                    7, "pages.max", "expected 1 to 500"},
+        BadFileRow{"AddressWithoutSeed",
+                   "[[source]]\nname = \"x\"\nengine = \"web\"\naddress = \"http://a/q\"\n", 4,
+                   "address", "has no {seed}"},
+        BadFileRow{"PagesAddressWithoutSeed",
+                   Recipe("new", "pages = { count = ['a', 'b'], address = \"http://a/{page}\" }\n"),
+                   7, "pages.address", "has no {seed}"},
+        BadFileRow{"SeedInTheHost",
+                   "[[source]]\nname = \"x\"\nengine = \"web\"\n"
+                   "address = \"https://{seed}.example.com/\"\n",
+                   4, "address", "has {seed} before the path"},
+        BadFileRow{"SeedAsTheUserBeforeTheHost",
+                   "[[source]]\nname = \"x\"\nengine = \"web\"\n"
+                   "address = \"http://{seed}@a.example/\"\n",
+                   4, "address", "before the path"},
+        BadFileRow{
+            "PageInThePagesHost",
+            Recipe("new",
+                   "pages = { count = ['a', 'b'], address = \"http://a{page}.cn/{seed}\" }\n"),
+            7, "pages.address", "has {page} before the path"},
+        BadFileRow{"NameWithAnEscape", Recipe("x\\u001b[31mred"), 2, "name",
+                   "holds a control character"},
+        BadFileRow{"NameWithALineBreak", "[[source]]\nname = \"a\\nb\"\nenabled = false\n", 2,
+                   "name", "holds a control character"},
         BadFileRow{"SameNameTwice", Recipe() + Recipe(), 9, "name", "earlier entry"},
         BadFileRow{"DisablingASourceThatIsNotThere",
                    "[[source]]\nname = \"bing\"\nenabled = false\n", 1, "name",
