@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QLoggingCategory>
+#include <csignal>
 
 #include <unistd.h>
 
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
     QLoggingCategory::setFilterRules(
         QStringLiteral("qt.webengine*=false\njs=false\ndefault.info=false"));
   }
+  // An export past a file-size limit then fails as 保存失败！ with the old
+  // file kept, rather than ending the program by a signal.
+  std::signal(SIGXFSZ, SIG_IGN);
   // No OpenGL context sharing is set up for the browser engine: that would
   // cost the start a third of its time, and the engine, loaded when
   // 在线留言 first opens, draws its pages without it.

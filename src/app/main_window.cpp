@@ -114,7 +114,17 @@ void MainWindow::ShowClock() {
 
 void MainWindow::ClearResults() { result_box_->SetContent(Text{}); }
 
-void MainWindow::MiningRun() { run_->Run(); }
+// Without libcurl every source would fail alike, as if the network were
+// down: the first query says why instead, once.
+void MainWindow::MiningRun() {
+  if (!http_client_checked_ && !RunInProgress()) {
+    http_client_checked_ = true;
+    if (const std::string problem = HttpClientProblem(); !problem.empty()) {
+      ShowMessage("无法载入 libcurl，查询无法联网：\r\n"_gbk + GbkFromUtf8(problem));
+    }
+  }
+  run_->Run();
+}
 
 void MainWindow::ExportResults() { ::kestrilo::ExportResults(*this, *ui_->通用对话框1); }
 

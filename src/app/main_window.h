@@ -97,6 +97,7 @@ class MainWindow : public QWidget, public MiningWindow {
   bool closing_ = false;
   // What was wrong with the user's recipe file; shown once the window is up.
   std::string recipe_error_;
+  bool http_client_checked_ = false;
 };
 
 }  // namespace kestrilo

@@ -37,14 +37,20 @@ ProcessSettings& Settings() {
   return settings;
 }
 
-bool CurlReady() {
-  static std::once_flag once;
-  static CURLcode result = CURLE_FAILED_INIT;
-  std::call_once(once, [] {
-    if (late_bound::Get().loaded) result = curl_global_init(CURL_GLOBAL_DEFAULT);
-  });
-  return result == CURLE_OK;
+// Empty once libcurl is loaded and started.
+const std::string& CurlProblem() {
+  static const std::string problem = [] {
+    const late_bound::Functions& functions = late_bound::Get();
+    if (!functions.loaded) return functions.problem;
+    const CURLcode started = curl_global_init(CURL_GLOBAL_DEFAULT);
+    return started == CURLE_OK
+               ? std::string()
+               : std::string("libcurl did not start: ") + curl_easy_strerror(started);
+  }();
+  return problem;
 }
+
+bool CurlReady() { return CurlProblem().empty(); }
 
 struct EasyDeleter {
   void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
@@ -759,6 +765,8 @@ void SetExtraTrustedCa(std::string pem_path) {
   settings.extra_ca = std::move(pem_path);
   ++g_settings_generation;
 }
+
+std::string HttpClientProblem() { return CurlProblem(); }
 
 void CancelTransfers(bool cancel) { g_cancelled.store(cancel, std::memory_order_release); }
 

@@ -104,6 +104,11 @@ struct HttpResponse {
 
 HttpResponse PerformExchange(const HttpRequest& request);
 
+// Loads and starts the HTTP client if that has not happened yet. Empty when
+// it can be used; otherwise why not, in the system's words (a library or a
+// function of it that could not be loaded), the same for every call.
+std::string HttpClientProblem();
+
 // --- process-wide settings ---------------------------------------------------
 
 // curl's connect-to rules, "HOST:PORT:ADDR:PORT", so that tests and the

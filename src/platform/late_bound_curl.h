@@ -9,24 +9,26 @@
 // curl's type-checking wrappers are macros over the function names.
 #define CURL_DISABLE_TYPECHECK 1
 
+#include <string>
+
 #include <curl/curl.h>
 #include <openssl/err.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
-#define KESTRILO_LATE_BOUND(X)                                                                \
-  X(curl_global_init)                                                                         \
-  X(curl_easy_init) X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_getinfo)             \
-      X(curl_easy_strerror) X(curl_multi_init) X(curl_multi_cleanup) X(curl_multi_add_handle) \
-          X(curl_multi_setopt) \
-          X(curl_multi_remove_handle) X(curl_multi_perform) X(curl_multi_poll)                \
-              X(curl_multi_info_read) X(curl_multi_strerror) X(curl_slist_append)             \
-                  X(curl_slist_free_all) X(curl_url) X(curl_url_cleanup) X(curl_url_set)      \
-                      X(curl_url_strerror) X(curl_version_info) X(BIO_new_file) X(BIO_free)   \
-                          X(ERR_clear_error) X(PEM_read_bio_X509) X(SSL_CTX_set1_cert_store)  \
-                              X(X509_STORE_new) X(X509_STORE_free) X(X509_STORE_up_ref)       \
-                                  X(X509_STORE_add_cert) X(X509_STORE_load_file)              \
+#define KESTRILO_LATE_BOUND(X)                                                               \
+  X(curl_global_init)                                                                        \
+  X(curl_easy_init)                                                                          \
+  X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_getinfo) X(curl_easy_strerror)        \
+      X(curl_multi_init) X(curl_multi_cleanup) X(curl_multi_add_handle) X(curl_multi_setopt) \
+          X(curl_multi_remove_handle) X(curl_multi_perform) X(curl_multi_poll)               \
+              X(curl_multi_info_read) X(curl_multi_strerror) X(curl_slist_append)            \
+                  X(curl_slist_free_all) X(curl_url) X(curl_url_cleanup) X(curl_url_set)     \
+                      X(curl_url_strerror) X(curl_version_info) X(BIO_new_file) X(BIO_free)  \
+                          X(ERR_clear_error) X(PEM_read_bio_X509) X(SSL_CTX_set1_cert_store) \
+                              X(X509_STORE_new) X(X509_STORE_free) X(X509_STORE_up_ref)      \
+                                  X(X509_STORE_add_cert) X(X509_STORE_load_file)             \
                                       X(X509_STORE_load_path) X(X509_STORE_set_flags) X(X509_free)
 
 namespace kestrilo::late_bound {
@@ -36,6 +38,7 @@ struct Functions {
   KESTRILO_LATE_BOUND(KESTRILO_LATE_POINTER)
 #undef KESTRILO_LATE_POINTER
   bool loaded = false;
+  std::string problem;  // when not loaded: what the loader said first
 };
 
 // Loads the libraries once; `loaded` is false when any of them or any
