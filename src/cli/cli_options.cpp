@@ -90,13 +90,14 @@ const char* UsageText() {
          "four seeds at a time:\n"
          "  kestrilo-cli --depth 2 --jobs 4 --include 手机 --format csv -o list.csv 手机壳\n"
          "\n"
-         "Ctrl+C stops after the request under way and still writes what was found;\n"
-         "a second Ctrl+C ends at once.\n"
+         "Ctrl+C stops the run at once, the requests and waits under way included, and\n"
+         "still writes what was found; a second Ctrl+C does not stop that writing, a\n"
+         "third ends at once.\n"
          "\n"
          "Exit status: 0 after the runs, 2 for a bad command line, an empty seed, a\n"
          "bad pattern or a bad recipe file, 3 when no request got any reply, 1 when\n"
-         "the list could not be written, 130 when stopped by Ctrl+C; --check: 0 when\n"
-         "every source gives keywords, 4 otherwise.\n";
+         "the list could not be written, 5 when libcurl could not be loaded, 130 when\n"
+         "stopped by Ctrl+C; --check: 0 when every source gives keywords, 4 otherwise.\n";
 }
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv) {
@@ -187,8 +188,8 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         break;
       case 'j':
         if (!ParseCount(optarg, 1, options.jobs) || options.jobs > kMaxJobs) {
-          parsed.error = "--jobs wants a number from 1 to " + std::to_string(kMaxJobs) +
-                         ", not '" + std::string(optarg) + "'";
+          parsed.error = "--jobs wants a number from 1 to " + std::to_string(kMaxJobs) + ", not '" +
+                         std::string(optarg) + "'";
           return parsed;
         }
         break;
@@ -221,6 +222,11 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     return parsed;
   }
   const bool needs_seed = !options.help && !options.version && !options.list_sources;
+  // Standard output is always UTF-8: a GBK asked for there would be ignored.
+  if (options.utf8_file == false && !options.output_file) {
+    parsed.error = "--encoding gbk is for the -o file; standard output is UTF-8";
+    return parsed;
+  }
   if (options.utf8_file == false && options.format == ListFormat::kJsonl) {
     parsed.error = "jsonl is written as UTF-8 only";
     return parsed;

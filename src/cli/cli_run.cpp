@@ -1,8 +1,9 @@
 #include "cli/cli_run.h"
 
-#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "cli/keyword_ledger.h"
 #include "cli/list_output.h"
 #include "cli/reporting_requests.h"
+#include "cli/run_stop.h"
 #include "cli/seed_miner.h"
 #include "cli/source_check.h"
 #include "cli/terminal_window.h"
@@ -33,6 +35,7 @@ namespace {
 
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitNoReply = 3;
+constexpr int kExitNoHttpClient = 5;
 constexpr int kExitInterrupted = 130;
 
 void PrintError(const std::string& utf8) {
@@ -86,19 +89,19 @@ std::optional<std::vector<std::string>> SeedsFromFile(const std::string& path) {
   return seeds;
 }
 
-// Ctrl+C: the first asks the run to stop after the request under way, the
-// second ends the program at once.
-std::atomic<bool> g_stop{false};
-
-void OnInterrupt(int) {
-  if (g_stop.exchange(true)) ::_exit(kExitInterrupted);
+// Lives as long as the process: the thread that takes Ctrl+C holds it.
+RunStop& TheStop() {
+  static RunStop stop;
+  return stop;
 }
 
-void CatchInterrupt() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+// Standard output that cannot take the list (a full disk, a closed pipe)
+// is a failure to write it, said as such.
+int WriteToStdout(const std::string& content, int status) {
+  const bool written = std::fwrite(content.data(), 1, content.size(), stdout) == content.size();
+  if (written && std::fflush(stdout) == 0) return status;
+  PrintError(std::string("could not write to standard output: ") + std::strerror(errno));
+  return kExitWriteFailed;
 }
 
 // The recipes in effect: --sources FILE, or else the user's file when there
@@ -131,7 +134,7 @@ int RunCli(int argc, char** argv) {
   if (!recipes) return kExitUsage;
   if (options.list_sources) {
     ListSources(*recipes, stdout);
-    return std::fflush(stdout) == 0 ? 0 : kExitWriteFailed;
+    return WriteToStdout({}, 0);
   }
   std::vector<std::string> given = options.seeds;
   if (options.check && given.empty()) given.emplace_back("手机");
@@ -157,12 +160,22 @@ int RunCli(int argc, char** argv) {
     return kExitUsage;
   }
 
+  // Without libcurl every request would fail alike and look like a network
+  // that is down.
+  if (const std::string problem = HttpClientProblem(); !problem.empty()) {
+    PrintError("libcurl could not be loaded: " + problem);
+    return kExitNoHttpClient;
+  }
   RegisterPlatformClasses();
   SetConnectTo(options.connect_to);
   SetExtraTrustedCa(options.cacert);
+  // A file-size limit then fails the write with EFBIG, which is reported,
+  // instead of ending the program by a signal.
+  std::signal(SIGXFSZ, SIG_IGN);
 
   TerminalReport report(stderr, !options.quiet && isatty(STDERR_FILENO) == 1, options.verbose);
-  TerminalUiPort ui_port(report);
+  RunStop& stop = TheStop();
+  TerminalUiPort ui_port(report, &stop);
   ScopedUiPort installed(ui_port);
   if (options.check) {
     HostGate gate;
@@ -171,14 +184,15 @@ int RunCli(int argc, char** argv) {
     return CheckSources(*recipes, seeds->front(), requests, window, stdout);
   }
 
-  CatchInterrupt();
+  // Before the miner starts any thread, which must not take the signal.
+  StopOnCtrlC(stop, kExitInterrupted);
   SeedMiner miner(*recipes,
                   {.jobs = options.jobs,
                    .pace_ms = options.pace_ms,
                    .timeout_seconds = options.timeout_seconds,
                    .warn = !options.quiet,
                    .several_levels = options.depth > 1},
-                  report, g_stop);
+                  report, stop);
   KeywordLedger ledger;
   // Every seed's lines in the seeds' order; de-duplicated once at the end,
   // which keeps each keyword where it was first found.
@@ -195,7 +209,8 @@ int RunCli(int argc, char** argv) {
   std::unordered_set<Text> mined;
   int mined_count = 0;
   bool capped = false;
-  for (int depth = 1; depth <= options.depth && !level.empty() && !g_stop && !capped; ++depth) {
+  for (int depth = 1; depth <= options.depth && !level.empty() && !stop.Requested() && !capped;
+       ++depth) {
     std::vector<Text> to_mine;
     for (const Text& seed : level) {
       if (seed.empty() || !mined.insert(seed).second) continue;
@@ -219,7 +234,10 @@ int RunCli(int argc, char** argv) {
     PrintError("stopped at --max-seeds " + std::to_string(options.max_seeds) + " seeds mined");
   }
 
-  if (miner.Requests() > 0 && miner.Replies() == 0) {
+  // A stop cancels the requests under way, so their failures say nothing
+  // about the network.
+  const bool stopped = stop.Requested();
+  if (!stopped && miner.Requests() > 0 && miner.Replies() == 0) {
     PrintError("no request got any reply; is the network down?");
     return kExitNoReply;
   }
@@ -227,21 +245,21 @@ int RunCli(int argc, char** argv) {
   std::vector<Text> keywords =
       ListKeywords(RemoveDuplicates(std::move(list), "\r\n", SplitMode::kSeparator));
   std::erase_if(keywords, [&](const Text& keyword) { return !filter->Keeps(keyword); });
-  const int status = g_stop ? kExitInterrupted : 0;
-  if (g_stop) {
-    PrintError("stopped by Ctrl+C after " + std::to_string(mined_count) + " seeds; writing the " +
+  const int status = stopped ? kExitInterrupted : 0;
+  if (stopped) {
+    const int started = miner.SeedsStarted();
+    PrintError("stopped by Ctrl+C after beginning " + std::to_string(started) +
+               (started == 1 ? " seed" : " seeds") + "; writing the " +
                std::to_string(keywords.size()) + " keywords found");
   }
   const std::string content = FormatList(keywords, ledger, options.format,
                                          options.output_file.has_value(), options.utf8_file);
-  if (!options.output_file) {
-    std::fwrite(content.data(), 1, content.size(), stdout);
-    return std::fflush(stdout) == 0 ? status : kExitWriteFailed;
-  }
+  if (!options.output_file) return WriteToStdout(content, status);
   // Written beside the target and put in its place whole: never half a file.
   const Bytes bytes(content.begin(), content.end());
-  if (!WriteToPath(*options.output_file, std::span<const Bytes>(&bytes, 1))) {
-    PrintError("could not write " + *options.output_file);
+  std::string why;
+  if (!WriteToPath(*options.output_file, std::span<const Bytes>(&bytes, 1), &why)) {
+    PrintError("could not write " + *options.output_file + ": " + why);
     return kExitWriteFailed;
   }
   return status;

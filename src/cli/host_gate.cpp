@@ -1,28 +1,28 @@
 #include "cli/host_gate.h"
 
-#include <thread>
+#include <mutex>
 
 namespace kestrilo {
 
-void HostGate::Enter(const Text& host) {
-  std::unique_lock lock(mutex_);
+bool HostGate::Enter(const Text& host) {
+  std::unique_lock lock(stop_.Mutex());
   Host& state = hosts_[host];
-  freed_.wait(lock, [&] { return !state.busy; });
-  state.busy = true;
-  const auto free_at = state.free_at;
-  lock.unlock();
+  stop_.Changed().wait(lock, [&] { return !state.busy || stop_.Requested(); });
+  if (stop_.Requested()) return false;
   // Marked busy first, so nobody else takes the host during the pause.
-  std::this_thread::sleep_until(free_at);
+  state.busy = true;
+  stop_.Changed().wait_until(lock, state.free_at, [&] { return stop_.Requested(); });
+  return true;
 }
 
 void HostGate::Leave(const Text& host) {
   {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(stop_.Mutex());
     Host& state = hosts_[host];
     state.busy = false;
     state.free_at = std::chrono::steady_clock::now() + pace_;
   }
-  freed_.notify_all();
+  stop_.Notify();
 }
 
 }  // namespace kestrilo

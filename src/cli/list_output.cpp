@@ -1,7 +1,9 @@
 #include "cli/list_output.h"
 
 #include <cstdio>
+#include <string_view>
 
+#include "cli/terminal_text.h"
 #include "runtime/gbk.h"
 
 namespace kestrilo {
@@ -18,10 +20,20 @@ Fields FieldsOf(const Text& keyword, const KeywordLedger& ledger) {
           std::to_string(origin->depth)};
 }
 
-// Quoted when a comma, a quote or a line break would otherwise end it.
+Fields ShownOnTerminal(Fields fields) {
+  return {ForTerminal(fields.keyword), ForTerminal(fields.source), ForTerminal(fields.seed),
+          fields.depth};
+}
+
+// Quoted when a comma, a quote or a line break would otherwise end it. A
+// spreadsheet takes a cell that starts like a formula for one, and a
+// keyword from the web could then run whatever it says: the leading "'"
+// makes it text again.
 std::string CsvField(const std::string& field) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
-  std::string quoted = "\"";
+  const bool formula =
+      !field.empty() && std::string_view("=+-@\t\r").find(field[0]) != std::string_view::npos;
+  if (!formula && field.find_first_of(",\"\r\n") == std::string::npos) return field;
+  std::string quoted = formula ? "\"'" : "\"";
   for (const char c : field) {
     quoted += c;
     if (c == '"') quoted += '"';
@@ -69,7 +81,7 @@ std::string FormatList(const std::vector<Text>& keywords, const KeywordLedger& l
     case ListFormat::kLines:
       for (std::size_t i = 0; i < keywords.size(); ++i) {
         if (!to_file) {
-          out += Utf8FromGbk(keywords[i]) + "\n";
+          out += ForTerminal(Utf8FromGbk(keywords[i])) + "\n";
         } else {
           if (i > 0) out += "\r\n";
           out += utf8.value_or(false) ? Utf8FromGbk(keywords[i]) : keywords[i];
@@ -80,7 +92,8 @@ std::string FormatList(const std::vector<Text>& keywords, const KeywordLedger& l
       const std::string end = to_file ? "\r\n" : "\n";
       out = "keyword,source,seed,depth" + end;
       for (const Text& keyword : keywords) {
-        const Fields fields = FieldsOf(keyword, ledger);
+        const Fields fields =
+            to_file ? FieldsOf(keyword, ledger) : ShownOnTerminal(FieldsOf(keyword, ledger));
         out += CsvField(fields.keyword) + "," + CsvField(fields.source) + "," +
                CsvField(fields.seed) + "," + fields.depth + end;
       }

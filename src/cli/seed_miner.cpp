@@ -13,12 +13,12 @@ namespace kestrilo {
 // A window, its engines and a run of every source, for one seed at a time.
 struct SeedMiner::Worker {
   Worker(const std::vector<SourceRecipe>& recipes, const MinerSettings& settings,
-         TerminalReport& report, HostGate& gate, const std::atomic<bool>& stop)
+         TerminalReport& report, HostGate& gate, const RunStop& stop)
       : window(report, settings.jobs == 1),
         requests(report, settings.timeout_seconds, gate),
-        run(window, requests, Watched(MakeKeywordSources(recipes, settings.pace_ms), report,
-                                      settings.warn)) {
-    window.StopWhen(&stop);
+        run(window, requests,
+            Watched(MakeKeywordSources(recipes, settings.pace_ms), report, settings.warn)) {
+    window.StopWhen(&stop.Flag());
   }
 
   // Each source shows on the progress line while it works, and what it
@@ -62,11 +62,11 @@ struct SeedMiner::Worker {
 };
 
 SeedMiner::SeedMiner(const std::vector<SourceRecipe>& recipes, const MinerSettings& settings,
-                     TerminalReport& report, const std::atomic<bool>& stop)
+                     TerminalReport& report, RunStop& stop)
     : settings_(settings),
       report_(report),
       stop_(stop),
-      gate_(std::chrono::milliseconds(settings.pace_ms)) {
+      gate_(std::chrono::milliseconds(settings.pace_ms), &stop) {
   for (int i = 0; i < std::max(settings.jobs, 1); ++i) {
     workers_.push_back(std::make_unique<Worker>(recipes, settings_, report, gate_, stop));
   }
@@ -79,6 +79,7 @@ SeedMiner::~SeedMiner() = default;
 void SeedMiner::MineOne(Worker& worker, Harvest& harvest, int depth, int seeds_done,
                         int seeds_total) {
   worker.harvest = &harvest;
+  ++seeds_started_;
   if (settings_.several_levels) worker.window.SetLevel(depth, seeds_done, seeds_total - seeds_done);
   worker.window.ResultBox().SetContent({});
   worker.window.Results().TakeAppended();
@@ -98,7 +99,7 @@ void SeedMiner::MineLevel(const std::vector<Text>& seeds, int depth,
   // counting against the list as taken so far.
   if (workers_.size() == 1) {
     Worker& worker = *workers_.front();
-    for (std::size_t i = 0; i < seeds.size() && !stop_; ++i) {
+    for (std::size_t i = 0; i < seeds.size() && !stop_.Requested(); ++i) {
       worker.window.SetListBefore(list_size(), listed);
       MineOne(worker, harvests[i], depth, static_cast<int>(i), total);
       take(harvests[i]);
@@ -122,7 +123,7 @@ void SeedMiner::MineLevel(const std::vector<Text>& seeds, int depth,
       std::size_t index = 0;
       {
         const std::lock_guard lock(mutex);
-        if (next == seeds.size() || stop_) return;
+        if (next == seeds.size() || stop_.Requested()) return;
         index = next++;
         show();
       }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/host_gate.h"
+#include "cli/run_stop.h"
 #include "cli/terminal_window.h"
 #include "mining/source_recipe.h"
 #include "runtime/types.h"
@@ -39,9 +40,10 @@ struct MinerSettings {
 
 class SeedMiner {
  public:
-  // `stop` ends the work after the requests under way.
+  // A stop of `stop` ends the work at once: transfers are the caller's to
+  // cancel, the waits at the sites end here.
   SeedMiner(const std::vector<SourceRecipe>& recipes, const MinerSettings& settings,
-            TerminalReport& report, const std::atomic<bool>& stop);
+            TerminalReport& report, RunStop& stop);
   ~SeedMiner();
   SeedMiner(const SeedMiner&) = delete;
   SeedMiner& operator=(const SeedMiner&) = delete;
@@ -58,6 +60,8 @@ class SeedMiner {
 
   int Requests() const;
   int Replies() const;
+  // The seeds whose mining began, over every level.
+  int SeedsStarted() const { return seeds_started_; }
 
  private:
   struct Worker;
@@ -66,8 +70,9 @@ class SeedMiner {
 
   MinerSettings settings_;
   TerminalReport& report_;
-  const std::atomic<bool>& stop_;
+  RunStop& stop_;
   HostGate gate_;
+  std::atomic<int> seeds_started_{0};
   std::vector<std::unique_ptr<Worker>> workers_;
 };
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <thread>
 
+#include "cli/terminal_text.h"
 #include "runtime/gbk.h"
 
 namespace kestrilo {
@@ -23,7 +24,7 @@ void TerminalReport::Progress(const std::string& utf8) {
   if (!progress_) return;
   const std::lock_guard lock(mutex_);
   ClearShown();
-  std::fputs(utf8.c_str(), stream_);
+  std::fputs(ForTerminal(utf8).c_str(), stream_);
   std::fflush(stream_);
   progress_shown_ = true;
 }
@@ -39,7 +40,7 @@ void TerminalReport::KeepProgress() {
 void TerminalReport::Line(const std::string& utf8) {
   const std::lock_guard lock(mutex_);
   ClearShown();
-  std::fputs(utf8.c_str(), stream_);
+  std::fputs(ForTerminal(utf8, true).c_str(), stream_);
   std::fputc('\n', stream_);
   std::fflush(stream_);
 }
@@ -133,6 +134,7 @@ MsgBoxButton TerminalUiPort::ShowMessageBox(const MsgBoxRequest& request) {
 }
 
 void TerminalUiPort::Wait(std::chrono::milliseconds duration) {
+  if (stop_ != nullptr) return stop_->Sleep(duration);
   std::this_thread::sleep_for(duration);
 }
 

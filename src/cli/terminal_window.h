@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "cli/run_stop.h"
 #include "mining/mining_window.h"
 #include "runtime/memory_controls.h"
 #include "runtime/ui_port.h"
@@ -18,8 +19,9 @@ namespace kestrilo {
 
 // Writes progress and request reports to one stream. The progress line is
 // redrawn in place, so it is only drawn on a terminal; every other line
-// first wipes it. Seeds mined at once report through one of these, a line
-// at a time.
+// first wipes it. Keywords reach it as seeds and addresses, so control
+// characters in what it is given show as "?". Seeds mined at once report through one of these, a
+// line at a time.
 class TerminalReport {
  public:
   TerminalReport(std::FILE* stream, bool progress, bool verbose)
@@ -115,17 +117,19 @@ class TerminalWindow : public MiningWindow {
   const std::atomic<bool>* stop_ = nullptr;
 };
 
-// No events to pump; waits sleep; a message box that some layer below shows
-// goes to the report as a plain line.
+// No events to pump; waits sleep, until `stop` if given; a message box that
+// some layer below shows goes to the report as a plain line.
 class TerminalUiPort final : public UiPort {
  public:
-  explicit TerminalUiPort(TerminalReport& report) : report_(report) {}
+  explicit TerminalUiPort(TerminalReport& report, RunStop* stop = nullptr)
+      : report_(report), stop_(stop) {}
   MsgBoxButton ShowMessageBox(const MsgBoxRequest& request) override;
   void ProcessPendingEvents() override {}
   void Wait(std::chrono::milliseconds duration) override;
 
  private:
   TerminalReport& report_;
+  RunStop* stop_;
 };
 
 }  // namespace kestrilo

@@ -2,12 +2,15 @@
 // sites, served from this test process and reached through --connect-to.
 
 #include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -16,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +27,7 @@
 
 #include "support/fake_sites.h"
 #include "support/loopback_server.h"
+#include "support/named_rows.h"
 #include "support/test_certificates.h"
 
 extern char** environ;
@@ -106,7 +111,8 @@ class CliTest : public ::testing::Test {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    const std::string in = PathOf("stdin"), out = PathOf("stdout"), err = PathOf("stderr");
+    const std::string in = PathOf("stdin"), err = PathOf("stderr");
+    const std::string out = stdout_to_.empty() ? PathOf("stdout") : stdout_to_;
     std::ofstream(in, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -132,7 +138,7 @@ class CliTest : public ::testing::Test {
         static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = ReadFile(out);
+    outcome.out = stdout_to_.empty() ? ReadFile(out) : "";
     outcome.err = ReadFile(err);
     return outcome;
   }
@@ -154,7 +160,38 @@ class CliTest : public ::testing::Test {
   }
 
   std::filesystem::path folder_;
+  std::string stdout_to_;  // the child's standard output, when not a file of the test's
   mutable FakeSites sites_;
+};
+
+// Sites that take a request and never answer it, until the test is over.
+class SilentSites {
+ public:
+  SilentSites(FakeSites& sites, const std::set<std::string>& hosts) {
+    for (const std::string& host : hosts) {
+      sites.Override(host, [state = state_](const auto&, auto&) {
+        std::unique_lock lock(state->mutex);
+        state->over.wait_for(lock, std::chrono::seconds(90), [&] { return state->done; });
+      });
+    }
+  }
+  ~SilentSites() {
+    {
+      const std::lock_guard lock(state_->mutex);
+      state_->done = true;
+    }
+    state_->over.notify_all();
+  }
+  SilentSites(const SilentSites&) = delete;
+  SilentSites& operator=(const SilentSites&) = delete;
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable over;
+    bool done = false;
+  };
+  std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
 TEST_F(CliTest, FullRunPrintsTheListAsUtf8LinesOnStdout) {
@@ -266,7 +303,9 @@ INSTANTIATE_TEST_SUITE_P(
             "TimeoutMustBeWholePositiveSeconds", {"--timeout", "0", "手机"}, "whole seconds"},
         RefusalRow{"UnknownEncodingIsRefused", {"--encoding", "latin1", "手机"}, "gbk or utf-8"},
         RefusalRow{"OptionWithoutItsValue", {"手机", "-o"}, "needs a value"},
-        RefusalRow{"JobsBeyondTheLimit", {"--jobs", "65", "手机"}, "from 1 to 64, not '65'"}),
+        RefusalRow{"JobsBeyondTheLimit", {"--jobs", "65", "手机"}, "from 1 to 64, not '65'"},
+        RefusalRow{
+            "GbkForStandardOutput", {"--encoding", "gbk", "手机"}, "standard output is UTF-8"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- sources as recipes -------------------------------------------------------
@@ -448,6 +487,7 @@ struct BadRecipeRow {
   bool user_file;  // the user's sources.toml rather than --sources
   const char* toml;
   const char* message;
+  bool fifo = false;  // --sources names a FIFO nobody writes to
 };
 
 class BadRecipeFileTest : public CliTest, public ::testing::WithParamInterface<BadRecipeRow> {};
@@ -460,6 +500,9 @@ TEST_P(BadRecipeFileTest, ExitsTwoBeforeAnyRequest) {
     WriteUserRecipes(row.toml);
   } else {
     if (row.toml) std::ofstream(PathOf("bad.toml")) << row.toml;
+    if (row.fifo) {
+      ASSERT_EQ(mkfifo(PathOf("bad.toml").c_str(), 0600), 0);
+    }
     args.insert(args.end(), {"--sources", PathOf("bad.toml")});
   }
   args.push_back("手机");
@@ -480,7 +523,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipeRow{"GivenFileWithAWrongType", false,
                      "[[source]]\nname = \"baidu mobile\"\nenabled = 0\n",
                      "bad.toml:3: source \"baidu mobile\", key \"enabled\": is an integer"},
-        BadRecipeRow{"GivenFileThatIsNotThere", false, nullptr, "bad.toml: cannot be read"}),
+        BadRecipeRow{"GivenFileThatIsNotThere", false, nullptr, "bad.toml: cannot be read"},
+        BadRecipeRow{"GivenFileThatIsAFifo", false, nullptr, "bad.toml: is not a regular file",
+                     true},
+        BadRecipeRow{"AddressThatIsAHostForTheSeed", false,
+                     "[[source]]\nname = \"x\"\nengine = \"web\"\n"
+                     "address = \"http://{seed}/\"\nseed = \"gbk\"\nreply = \"gbk\"\n"
+                     "[[source.cut]]\nitems = ['a', 'b']\n",
+                     "bad.toml:4: source \"x\", key \"address\": has {seed} before the path"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- deeper mining ---------------------------------------------------------------
@@ -622,6 +672,165 @@ TEST_F(CliTest, CtrlCStopsTheRunAndWritesWhatWasFound) {
   EXPECT_THAT(run.err, HasSubstr("stopped by Ctrl+C"));
   EXPECT_THAT(ReadFile(PathOf("list.txt")), ::testing::StartsWith(GbkFromUtf8("手机壳\r\n")));
   EXPECT_LT(run.wall_seconds, 3.0);
+}
+
+struct CtrlCRow {
+  const char* name;
+  std::vector<std::string> args;  // the seeds included
+  std::set<std::string> silent;   // sources whose sites never answer
+  std::vector<int> ctrl_c_ms;     // when each Ctrl+C comes, from the start
+  const char* err_has;
+  const char* list_starts;  // the -o file, UTF-8
+};
+
+class CtrlCTest : public CliTest, public ::testing::WithParamInterface<CtrlCRow> {};
+
+// Every wait ends at the first Ctrl+C, whatever its length (here a minute,
+// or more: a run that sleeps through it takes that long), and what was
+// found is written even when Ctrl+C comes again.
+TEST_P(CtrlCTest, EndsEveryWaitAtOnceAndWritesWhatWasFound) {
+  const CtrlCRow& row = GetParam();
+  std::set<std::string> hosts;
+  for (const std::string& source : row.silent) hosts.insert(testing::SiteOf(source).host);
+  const SilentSites silent(sites_, hosts);
+  std::vector<std::string> args = {"--timeout", "90", "-o", PathOf("list.txt")};
+  args.insert(args.end(), row.args.begin(), row.args.end());
+
+  const Outcome run = FullRun(args, "", [&](pid_t pid) {
+    const auto start = std::chrono::steady_clock::now();
+    for (const int at : row.ctrl_c_ms) {
+      std::this_thread::sleep_until(start + std::chrono::milliseconds(at));
+      kill(pid, SIGINT);
+    }
+  });
+
+  EXPECT_EQ(run.exit_code, 130) << run.err;
+  EXPECT_THAT(run.err, HasSubstr(row.err_has));
+  EXPECT_THAT(run.err, Not(HasSubstr("network")));
+  EXPECT_THAT(ReadFile(PathOf("list.txt")), ::testing::StartsWith(GbkFromUtf8(row.list_starts)));
+  EXPECT_LT(run.wall_seconds, 20.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Waits, CtrlCTest,
+    ::testing::Values(
+        CtrlCRow{"ARequestThatIsNeverAnswered",
+                 {"手机", "phone", "pad"},
+                 {"taobao suggestion"},
+                 {1500},
+                 "after beginning 1 seed;",
+                 "手机壳\r\n"},
+        CtrlCRow{
+            "APauseBetweenKeywords", {"--pace", "60000", "手机"}, {}, {1500}, "", "手机壳\r\n"},
+        // The second seed's requests queue behind the first's at each site.
+        CtrlCRow{"ATurnAtASite",
+                 {"--pace", "60000", "--jobs", "2", "手机", "phone"},
+                 {},
+                 {1500},
+                 "after beginning 2 seeds;",
+                 "手机壳\r\n"},
+        CtrlCRow{"BeforeAnyReply",
+                 {"手机"},
+                 {"baidu suggestion"},
+                 {1000},
+                 "stopped by Ctrl+C after beginning 1 seed; writing the 0 keywords found",
+                 ""},
+        CtrlCRow{"ASecondCtrlCStillWritesTheList",
+                 {"手机"},
+                 {"taobao suggestion"},
+                 {1500, 1520},
+                 "stopped by Ctrl+C",
+                 "手机壳\r\n"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// Keywords come from the web: what they hold must not act in a spreadsheet
+// or on a terminal.
+struct HostileKeywordRow {
+  const char* name;
+  std::vector<std::string> options;
+  const char* file;  // the -o file, or nullptr for standard output
+  std::vector<std::string> has;
+  std::vector<std::string> lacks;
+};
+
+class HostileKeywordTest : public CliTest,
+                           public ::testing::WithParamInterface<HostileKeywordRow> {};
+
+TEST_P(HostileKeywordTest, NeitherCalculatesNorControlsTheTerminal) {
+  const HostileKeywordRow& row = GetParam();
+  sites_.Override(testing::SiteOf("baidu suggestion").host, [](const auto&, auto& response) {
+    response.set_content(
+        "window.bdsug.sug({q:\"x\",p:true,s:[\"=cmd|' /C calc'!A0\",\"+SUM(1)\",\"-2+3\","
+        "\"@SUM(1,2)\",\"\tx\",\"\x1b[31mred\",\"a\nb\"]});",
+        "text/javascript");
+  });
+  std::vector<std::string> args = row.options;
+  if (row.file) args.insert(args.end(), {"-o", PathOf(row.file)});
+  args.push_back("手机");
+
+  const Outcome run = FullRun(args);
+
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  const std::string written = row.file ? ReadFile(PathOf(row.file)) : run.out;
+  for (const std::string& part : row.has) EXPECT_THAT(written, HasSubstr(part));
+  for (const std::string& part : row.lacks) EXPECT_THAT(written, Not(HasSubstr(part)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outputs, HostileKeywordTest,
+    ::testing::Values(
+        HostileKeywordRow{
+            "CsvFileQuotesFormulasAsText",
+            {"--format", "csv"},
+            "list.csv",
+            {"\r\n\"'=cmd|' /C calc'!A0\",baidu suggestion,手机,1\r\n", "\r\n\"'+SUM(1)\",",
+             "\r\n\"'-2+3\",", "\r\n\"'@SUM(1,2)\",", "\r\n\"'\tx\","},
+            {"\n=", "\n+", "\n-", "\n@"}},
+        HostileKeywordRow{"CsvOnStdoutShowsControlsAsQuestionMarks",
+                          {"--format", "csv"},
+                          nullptr,
+                          {"\n\"'=cmd|' /C calc'!A0\",", "\n?[31mred,", "\na?b,"},
+                          {"\x1b"}},
+        HostileKeywordRow{"LinesOnStdoutShowControlsAsQuestionMarks",
+                          {},
+                          nullptr,
+                          {"=cmd|' /C calc'!A0\n+SUM(1)\n", "\n?[31mred\n", "\na?b\n", "\n\tx\n"},
+                          {"\x1b", "\na\n"}},
+        HostileKeywordRow{
+            "LinesFileKeepsTheBytes", {}, "list.txt", {"\r\n\x1b[31mred\r\na\nb"}, {}},
+        HostileKeywordRow{
+            "JsonLinesEscapeThem",
+            {"--format", "jsonl"},
+            nullptr,
+            {"{\"keyword\":\"\\u001b[31mred\",", "{\"keyword\":\"=cmd|' /C calc'!A0\","},
+            {"\x1b"}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(CliTest, AFullStandardOutputIsAFailureSaidAsSuch) {
+  stdout_to_ = "/dev/full";
+
+  const Outcome run = FullRun({"手机"});
+
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_THAT(run.err, HasSubstr("could not write to standard output: No space left on device"));
+}
+
+// A libcurl.so.4 without curl's functions, found first through
+// LD_LIBRARY_PATH.
+TEST_F(CliTest, ALibcurlThatCannotLoadIsNamedWithAnExitCodeOfItsOwn) {
+  setenv("LD_LIBRARY_PATH", KESTRILO_BROKEN_CURL_DIR, 1);
+  const Outcome run = FullRun({"--verbose", "手机"});
+  const Outcome check = FullRun({"--check"});
+  unsetenv("LD_LIBRARY_PATH");
+
+  EXPECT_EQ(run.exit_code, 5);
+  EXPECT_EQ(Lines(run.err),
+            std::vector<std::string>{
+                "kestrilo-cli: libcurl could not be loaded: " KESTRILO_BROKEN_CURL_DIR
+                "/libcurl.so.4: undefined symbol: curl_global_init"});
+  EXPECT_EQ(check.exit_code, 5);
+  EXPECT_EQ(check.out, "");
+  EXPECT_EQ(sites_.Requests(), 0);
 }
 
 TEST_F(CliTest, HelpAndVersionGoToStdout) {
