@@ -22,12 +22,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view toml = in.NextText();
   const RecipeFile file = ParseRecipeFile(toml, "fuzz.toml");
   std::vector<SourceRecipe> recipes;
+  // The shipped sets a file uses are the set loader's to find; a file that
+  // names some says where.
+  FUZZ_CHECK(file.use.empty() || file.use_line > 0 || file.error);
   if (ApplyRecipeFile(recipes, file)) {
     FUZZ_CHECK(file.error || !file.entries.empty());
     return 0;
   }
   for (const SourceRecipe& recipe : recipes) {
     FUZZ_CHECK(recipe.enabled && !recipe.cuts.empty());
+    // Every seed must ask a page of its own.
+    FUZZ_CHECK(recipe.address.Has(AddressTemplate::Slot::kSeed));
     FUZZ_CHECK(!recipe.pages || (recipe.pages->max >= 1 && recipe.pages->max <= kMaxPages));
   }
   fuzz::FuzzWindow window;

@@ -45,8 +45,8 @@ class FuzzWindow final : public MiningWindow {
 class InputReplies final : public RequestRoutines {
  public:
   explicit InputReplies(FuzzInput& in) : in_(in) {}
-  Text WebRequest(const Text&) override { return Next(); }
-  Text InetRequestText(const Text&) override { return Next(); }
+  Text WebRequest(const Text&, const Text&) override { return Next(); }
+  Text InetRequestText(const Text&, const Text&) override { return Next(); }
 
   std::vector<Text> given;
 

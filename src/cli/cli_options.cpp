@@ -34,6 +34,19 @@ bool ParseCount(const char* text, int minimum, int& value) {
   return error == std::errc() && rest == end && text != end && value >= minimum;
 }
 
+// Adds the comma-separated elements of `list` to `elements`; false when one
+// is empty, which is a slip (a doubled or trailing comma), never a name.
+bool AddListElements(const std::string& list, std::vector<std::string>& elements) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    if (comma == start) return false;
+    elements.push_back(list.substr(start, comma - start));
+    if (comma == list.size()) return true;
+    start = comma + 1;
+  }
+}
+
 std::string Lowered(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -75,8 +88,10 @@ const char* UsageText() {
          "                          between two requests to one site; 0\n"
          "      --timeout SECONDS   give up on a site that is silent this long (default:\n"
          "                          30 s with the web engine, 60 s with the inet one)\n"
-         "      --sources FILE      read recipes from FILE instead of the user's\n"
-         "                          ~/.config/kestrilo/sources.toml\n"
+         "      --sources LIST      lay the recipe sets (current, extra) and recipe\n"
+         "                          files of LIST, comma-separated, over the built-in\n"
+         "                          sources, in order, instead of the user's\n"
+         "                          ~/.config/kestrilo/sources.toml (repeatable)\n"
          "      --list-sources      print the sources in effect and where each came from\n"
          "      --check             ask every source once for SEED (default 手机) and\n"
          "                          say which ones still give keywords\n"
@@ -169,7 +184,13 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       }
       case kConnectTo: options.connect_to.emplace_back(optarg); break;
       case kCacert: options.cacert = optarg; break;
-      case kSources: options.sources_file = optarg; break;
+      case kSources:
+        if (!AddListElements(optarg, options.sources)) {
+          parsed.error = "--sources wants recipe sets or files separated by commas, not '" +
+                         std::string(optarg) + "'";
+          return parsed;
+        }
+        break;
       case kListSources: options.list_sources = true; break;
       case kCheck: options.check = true; break;
       case 'i': options.seeds_file = optarg; break;

@@ -30,7 +30,9 @@ struct CliOptions {
   std::optional<int> timeout_seconds;  // absent: each engine's own
   std::vector<std::string> connect_to;
   std::string cacert;
-  std::optional<std::string> sources_file;  // instead of the user's recipe file
+  // Shipped sets' names and recipe files, laid over the built-ins in order
+  // instead of the user's recipe file.
+  std::vector<std::string> sources;
   bool list_sources = false;
   bool check = false;  // the one seed, if given, is in `seeds`
   bool help = false;

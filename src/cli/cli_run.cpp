@@ -104,13 +104,15 @@ int WriteToStdout(const std::string& content, int status) {
   return kExitWriteFailed;
 }
 
-// The recipes in effect: --sources FILE, or else the user's file when there
-// is one, over the built-ins. Nothing when the file is bad.
+// The recipes in effect: the sets and files --sources names, or else the
+// user's file when there is one, over the built-ins. Nothing when one of
+// them is bad.
 std::optional<std::vector<SourceRecipe>> RecipesInEffect(const CliOptions& options) {
-  const RecipeSet set = options.sources_file ? LoadRecipeSet(*options.sources_file, true)
-                                             : LoadRecipeSet(UserRecipeFilePath(), false);
+  const bool given = !options.sources.empty();
+  const RecipeSet set =
+      given ? LoadRecipeLayers(options.sources) : LoadRecipeSet(UserRecipeFilePath(), false);
   if (set.error) {
-    PrintError(set.error->Describe());
+    PrintError((given ? "--sources: " : "") + set.error->Describe());
     return std::nullopt;
   }
   return set.recipes;

@@ -32,9 +32,10 @@ void ReportingRequests::Record(const Text& address, const Text& response_headers
                std::to_string(bytes) + " bytes");
 }
 
-Text ReportingRequests::WebRequest(const Text& address) {
+Text ReportingRequests::WebRequest(const Text& address, const Text& headers) {
   WebRequestParams params;
   params.timeout_seconds = timeout_seconds_;
+  if (!headers.empty()) params.headers = headers;
   Text reply;
   {
     const HostTurn turn(gate_, UrlHost(address));
@@ -46,9 +47,10 @@ Text ReportingRequests::WebRequest(const Text& address) {
 
 // This engine reports no failures and hands out its body only as text, cut
 // at the first zero byte; the size given is that text's.
-Text ReportingRequests::InetRequestText(const Text& address) {
+Text ReportingRequests::InetRequestText(const Text& address, const Text& headers) {
   InetRequestParams params;
   params.timeout_seconds = timeout_seconds_;
+  params.headers = headers;
   Text reply;
   {
     const HostTurn turn(gate_, UrlHost(address));

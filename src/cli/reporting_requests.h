@@ -28,8 +28,8 @@ class ReportingRequests : public RequestRoutines {
   ReportingRequests(TerminalReport& report, std::optional<int> timeout_seconds, HostGate& gate)
       : report_(report), timeout_seconds_(timeout_seconds), gate_(gate) {}
 
-  Text WebRequest(const Text& address) override;
-  Text InetRequestText(const Text& address) override;
+  Text WebRequest(const Text& address, const Text& headers) override;
+  Text InetRequestText(const Text& address, const Text& headers) override;
 
   int Requests() const { return requests_; }
   int Replies() const { return replies_; }

@@ -5,15 +5,17 @@
 
 namespace kestrilo {
 
-Text EngineRequests::WebRequest(const Text& address) {
+Text EngineRequests::WebRequest(const Text& address, const Text& headers) {
   WebRequestParams params;
   params.timeout_seconds = timeout_seconds_;
+  if (!headers.empty()) params.headers = headers;
   return kestrilo::WebRequest(address, params);
 }
 
-Text EngineRequests::InetRequestText(const Text& address) {
+Text EngineRequests::InetRequestText(const Text& address, const Text& headers) {
   InetRequestParams params;
   params.timeout_seconds = timeout_seconds_;
+  params.headers = headers;
   return kestrilo::InetRequestText(address, params);
 }
 

@@ -1,5 +1,6 @@
 #include "mining/recipe_file.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <set>
 
@@ -119,6 +120,19 @@ class TableReader {
     return static_cast<int>(value);
   }
 
+  // An array of strings; none when the key is absent.
+  std::vector<std::string> Strings(std::string_view key) const {
+    if (!Has(key)) return {};
+    const toml::node& node = Required(key);
+    const toml::array* array = node.as_array();
+    if (!array || !array->is_homogeneous(toml::node_type::string)) {
+      throw Fault{LineOf(node), Key(key), "must be an array of strings"};
+    }
+    std::vector<std::string> strings;
+    for (const toml::node& element : *array) strings.emplace_back(*element.value<std::string>());
+    return strings;
+  }
+
   // Two non-empty strings: a left and a right marker.
   MarkerPair Markers(std::string_view key) const {
     const toml::node& node = Required(key);
@@ -202,26 +216,72 @@ class TableReader {
   std::string prefix_;
 };
 
-RecipeCut ReadCut(const TableReader& cut) {
-  RefuseUnknownKeys(cut.Table(), {"list", "items", "split", "within", "unescape"}, "cut.");
-  RecipeCut result;
-  const bool list = cut.Has("list");
-  if (list == cut.Has("items")) {
-    throw Fault{cut.Line(), "cut", "needs either list = [L, R] or items = [L, R], not both"};
+// A header line as the engines take them: a name, a colon, a value, and
+// nothing that would end the line early. The name is spelt as the engines
+// spell their defaults ("referer" -> "Referer"), so that it replaces the
+// default of that name, which one engine looks for in exact case.
+Text HeaderLine(const TableReader& source, const std::string& line) {
+  const int at = LineOf(source.Required("headers"));
+  if (line.find_first_of("\r\n") != std::string::npos) {
+    throw Fault{at, "headers",
+                "\"" + line.substr(0, line.find_first_of("\r\n")) + "...\" holds a line break"};
   }
-  if (list) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string::npos || colon == 0 || line.find_first_of(" \t") < colon) {
+    throw Fault{at, "headers", "\"" + line + "\" is no \"Name: value\" line"};
+  }
+  if (HasControlCharacter(line)) throw Fault{at, "headers", "holds a control character"};
+  std::string spelt = line;
+  bool word_start = true;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = spelt[i];
+    if (c >= 'a' && c <= 'z' && word_start) spelt[i] = static_cast<char>(c - 'a' + 'A');
+    word_start = c == '-';
+  }
+  const Text gbk = GbkFromUtf8(spelt);
+  if (Utf8FromGbk(gbk) != spelt)
+    throw Fault{at, "headers", "holds characters GBK cannot represent"};
+  return gbk;
+}
+
+RecipeCut ReadCut(const TableReader& cut) {
+  RefuseUnknownKeys(cut.Table(), {"list", "items", "json", "split", "within", "unescape", "remove"},
+                    "cut.");
+  RecipeCut result;
+  const int kinds = int{cut.Has("list")} + int{cut.Has("items")} + int{cut.Has("json")};
+  if (kinds != 1) {
+    throw Fault{cut.Line(), "cut",
+                "needs exactly one of list = [L, R], items = [L, R] or json = \"PATH\""};
+  }
+  if (cut.Has("list")) {
     result.kind = RecipeCut::Kind::kList;
     result.markers = cut.Markers("list");
     result.split = cut.Marker("split");
-  } else {
+  } else if (cut.Has("items")) {
     result.kind = RecipeCut::Kind::kItems;
     result.markers = cut.Markers("items");
-    if (cut.Has("split")) {
-      throw Fault{LineOf(cut.Required("split")), "cut.split", "belongs to a list cut only"};
+  } else {
+    result.kind = RecipeCut::Kind::kJson;
+    const std::string path = cut.String("json");
+    std::string error;
+    const std::optional<std::vector<JsonStep>> steps = ParseJsonPath(path, error);
+    if (!steps) throw Fault{LineOf(cut.Required("json")), "cut.json", error};
+    result.json = *steps;
+    // JSON has escapes of its own, which the parser decodes.
+    if (cut.Has("unescape")) {
+      throw Fault{LineOf(cut.Required("unescape")), "cut.unescape",
+                  "does not go with json: JSON escapes are always decoded"};
     }
+  }
+  if (result.kind != RecipeCut::Kind::kList && cut.Has("split")) {
+    throw Fault{LineOf(cut.Required("split")), "cut.split", "belongs to a list cut only"};
   }
   if (cut.Has("within")) result.within = cut.Markers("within");
   result.unescape = cut.Bool("unescape", false);
+  result.remove = cut.Strings("remove");
+  for (const std::string& removed : result.remove) {
+    if (removed.empty()) throw Fault{LineOf(cut.Required("remove")), "cut.remove", "holds \"\""};
+  }
   return result;
 }
 
@@ -244,11 +304,17 @@ RecipePages ReadPages(const TableReader& source) {
 }
 
 SourceRecipe ReadRecipe(const TableReader& source, const std::string& file_name) {
-  RefuseUnknownKeys(
-      source.Table(),
-      {"name", "enabled", "engine", "address", "seed", "reply", "pause_ms", "pages", "cut"}, "");
+  RefuseUnknownKeys(source.Table(),
+                    {"name", "title", "enabled", "engine", "address", "seed", "reply", "pause_ms",
+                     "headers", "pages", "cut"},
+                    "");
   SourceRecipe recipe;
   recipe.name = source.String("name");
+  recipe.title = source.Has("title") ? source.String("title") : recipe.name;
+  if (recipe.title.empty() || HasControlCharacter(recipe.title)) {
+    throw Fault{LineOf(source.Required("title")), "title",
+                recipe.title.empty() ? "is empty" : "holds a control character"};
+  }
   recipe.enabled = source.Bool("enabled", true);
   recipe.file = file_name;
   recipe.line = source.Line();
@@ -262,6 +328,9 @@ SourceRecipe ReadRecipe(const TableReader& source, const std::string& file_name)
   recipe.reply =
       source.OneOf("reply", {"gbk", "utf-8"}) == "gbk" ? ReplyForm::kGbk : ReplyForm::kUtf8;
   recipe.pause_ms = source.Integer("pause_ms", 0, 0, kMaxPauseMs);
+  for (const std::string& line : source.Strings("headers")) {
+    recipe.headers.push_back(HeaderLine(source, line));
+  }
   if (source.Has("pages")) recipe.pages = ReadPages(source);
 
   const toml::node& cuts = source.Required("cut");
@@ -296,6 +365,47 @@ RecipeEntry ReadEntry(const toml::table& table, const std::string& file_name) {
 
 }  // namespace
 
+std::optional<std::vector<JsonStep>> ParseJsonPath(std::string_view path, std::string& error) {
+  std::vector<JsonStep> steps;
+  std::size_t at = 0;
+  const auto fail = [&](const std::string& why) {
+    error = "\"" + std::string(path) + "\": " + why;
+    return std::nullopt;
+  };
+  if (path.empty()) return fail("is empty");
+  while (at < path.size()) {
+    if (path[at] == '[') {
+      const std::size_t close = path.find(']', at);
+      if (close == std::string_view::npos) return fail("a [ without its ]");
+      const std::string_view inside = path.substr(at + 1, close - at - 1);
+      if (inside.empty()) {
+        steps.push_back({JsonStep::Kind::kEach, {}, 0});
+      } else {
+        std::size_t index = 0;
+        for (const char c : inside) {
+          if (c < '0' || c > '9' || index > 1'000'000) return fail("[N] wants a number");
+          index = index * 10 + static_cast<std::size_t>(c - '0');
+        }
+        steps.push_back({JsonStep::Kind::kIndex, {}, index});
+      }
+      at = close + 1;
+      continue;
+    }
+    // A member: after a "." unless it opens the path.
+    if (path[at] == '.') {
+      if (at == 0 || at + 1 == path.size()) return fail("a . with no member name beside it");
+      ++at;
+    } else if (at != 0) {
+      return fail("members are joined by .");
+    }
+    const std::size_t end = std::min(path.find_first_of(".[", at), path.size());
+    if (end == at) return fail("a member name is empty");
+    steps.push_back({JsonStep::Kind::kMember, std::string(path.substr(at, end - at)), 0});
+    at = end;
+  }
+  return steps;
+}
+
 std::string RecipeError::Describe() const {
   std::string where = file;
   if (line > 0) where += ":" + std::to_string(line);
@@ -317,7 +427,10 @@ RecipeFile ParseRecipeFile(std::string_view utf8, const std::string& file_name) 
   }
   std::string name;
   try {
-    RefuseUnknownKeys(root, {"source"}, "");
+    RefuseUnknownKeys(root, {"use", "source"}, "");
+    const TableReader top(root, "");
+    file.use = top.Strings("use");
+    if (top.Has("use")) file.use_line = LineOf(top.Required("use"));
     const toml::node* sources = root.get("source");
     if (!sources) return file;
     const toml::array* array = sources->as_array();

@@ -34,8 +34,15 @@ struct RecipeEntry {
 
 struct RecipeFile {
   std::vector<RecipeEntry> entries;  // empty when there is an error
+  // The shipped sets named by a top-level `use = [...]`, in order, to lay
+  // under the entries; which names exist is the set loader's to say.
+  std::vector<std::string> use;
+  int use_line = 0;
   std::optional<RecipeError> error;
 };
+
+// "g[].q" as steps; nothing when it is no path (an error says why).
+std::optional<std::vector<JsonStep>> ParseJsonPath(std::string_view path, std::string& error);
 
 // Parses `utf8`, the content of `file_name` (used in origins and errors).
 // Stops at the first fault.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "mining/json_cut.h"
 #include "runtime/conversion.h"
+#include "runtime/gbk.h"
 #include "runtime/text_commands.h"
 #include "text/code_page_conversion.h"
 #include "text/marker_slicing.h"
@@ -50,9 +52,65 @@ class RecipeRun {
   Text Fetch(const Text& address) {
     ++state_.requests;
     RequestRoutines& requests = context_.Requests();
-    Text reply = recipe_.engine == RecipeEngine::kWeb ? requests.WebRequest(address)
-                                                      : requests.InetRequestText(address);
-    return recipe_.reply == ReplyForm::kUtf8 ? Utf8ToGbk(reply) : reply;
+    Text headers;
+    for (const Text& line : recipe_.headers) headers += (headers.empty() ? "" : "\r\n") + line;
+    Text reply = recipe_.engine == RecipeEngine::kWeb ? requests.WebRequest(address, headers)
+                                                      : requests.InetRequestText(address, headers);
+    if (recipe_.reply != ReplyForm::kUtf8) return reply;
+    // Kept as it came for what GBK cannot hold: JSON to parse, and strings
+    // to remove before the conversion would make them "?".
+    utf8_reply_ = std::move(reply);
+    return Utf8ToGbk(utf8_reply_);
+  }
+
+  // The reply a marker cut works on: the fetched one, without the strings
+  // the cut removes, taken out before the conversion to GBK.
+  Text MarkerText(const RecipeCut& cut) const {
+    if (cut.remove.empty()) return state_.reply;
+    if (recipe_.reply == ReplyForm::kUtf8) return Utf8ToGbk(WithoutRemoved(utf8_reply_, cut));
+    Text text = state_.reply;
+    for (const std::string& removed : cut.remove) {
+      // A string GBK cannot hold cannot be in a GBK reply either.
+      const Text gbk = GbkFromUtf8(removed);
+      if (Utf8FromGbk(gbk) == removed) text = ReplaceText(text, gbk, "");
+    }
+    return text;
+  }
+
+  // The reply a JSON cut parses, UTF-8, narrowed to its section first.
+  std::string JsonText(const RecipeCut& cut) const {
+    if (recipe_.reply != ReplyForm::kUtf8) {
+      return Utf8FromGbk(cut.within ? TextBetween(state_.reply, cut.within->left, cut.within->right)
+                                    : state_.reply);
+    }
+    if (!cut.within) return utf8_reply_;
+    // UTF-8 is searched byte by byte: no byte of one character starts another.
+    const std::string left = Utf8FromGbk(cut.within->left);
+    const std::string right = Utf8FromGbk(cut.within->right);
+    const std::size_t open = utf8_reply_.find(left);
+    if (open == std::string::npos) return {};
+    const std::size_t from = open + left.size();
+    const std::size_t close = utf8_reply_.find(right, from);
+    return close == std::string::npos ? std::string() : utf8_reply_.substr(from, close - from);
+  }
+
+  static std::string WithoutRemoved(std::string text, const RecipeCut& cut) {
+    for (const std::string& removed : cut.remove) {
+      for (std::size_t at = text.find(removed); at != std::string::npos;
+           at = text.find(removed, at)) {
+        text.erase(at, removed.size());
+      }
+    }
+    return text;
+  }
+
+  std::vector<Text> JsonKeywords(const RecipeCut& cut) const {
+    std::vector<Text> keywords;
+    for (std::string& picked : JsonCut(JsonText(cut), cut.json)) {
+      const std::string keyword = WithoutRemoved(std::move(picked), cut);
+      if (!keyword.empty()) keywords.push_back(Utf8ToGbk(keyword));
+    }
+    return keywords;
   }
 
   // Every cut is taken before anything is appended. False once the window
@@ -63,8 +121,14 @@ class RecipeRun {
     std::vector<Text> blocks(cuts);
     for (std::size_t i = 0; i < cuts; ++i) {
       const RecipeCut& cut = recipe_.cuts[i];
+      if (cut.kind == RecipeCut::Kind::kJson) {
+        state_.cuts[i] = JsonKeywords(cut);
+        state_.keywords += static_cast<int>(state_.cuts[i].size());
+        continue;
+      }
+      const Text reply = MarkerText(cut);
       Text section;
-      std::string_view text = state_.reply;
+      std::string_view text = reply;
       if (cut.within) {
         section = TextBetween(text, cut.within->left, cut.within->right);
         text = section;
@@ -106,6 +170,7 @@ class RecipeRun {
   int pause_ms_;
   SourceContext& context_;
   SourceState& state_;
+  std::string utf8_reply_;  // the last reply of a UTF-8 source, as it came
 };
 
 }  // namespace

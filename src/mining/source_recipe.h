@@ -52,16 +52,31 @@ struct MarkerPair {
   Text right;
 };
 
+// One step of a JSON cut's path: a member of an object, every element of
+// an array, or one element of it (0-based).
+struct JsonStep {
+  enum class Kind { kMember, kEach, kIndex };
+  Kind kind = Kind::kMember;
+  std::string name;  // kMember, UTF-8
+  std::size_t index = 0;
+  friend bool operator==(const JsonStep&, const JsonStep&) = default;
+};
+
 // One cut of the reply. A list cut takes the text between its markers and
 // splits it into lines, appended as one block; an items cut takes every
-// piece between its markers, appended one by one.
+// piece between its markers, appended one by one; a JSON cut takes every
+// string its path picks from the reply's first JSON value, one by one.
 struct RecipeCut {
-  enum class Kind { kList, kItems };
+  enum class Kind { kList, kItems, kJson };
   Kind kind = Kind::kItems;
-  MarkerPair markers;
+  MarkerPair markers;                // list and items cuts
   Text split;                        // list cuts: what separates two keywords
+  std::vector<JsonStep> json;        // JSON cuts: the path, "g[].q" as steps
   std::optional<MarkerPair> within;  // narrow the reply to this section first
   bool unescape = false;             // decode "\u" escapes in what is appended
+  // Deleted from what the cut takes, as the reply had them (UTF-8 here):
+  // highlight marks, for one, which GBK cannot hold.
+  std::vector<std::string> remove;
 };
 
 // A paged source: its first address only tells how many pages there are,
@@ -73,13 +88,17 @@ struct RecipePages {
 };
 
 struct SourceRecipe {
-  std::string name;  // UTF-8; unique within a set
+  std::string name;   // UTF-8; unique within a set
+  std::string title;  // UTF-8; what the window calls it; the name when not given
   bool enabled = true;
   RecipeEngine engine = RecipeEngine::kWeb;
   AddressTemplate address;
   SeedForm seed = SeedForm::kGbk;
   ReplyForm reply = ReplyForm::kGbk;
   int pause_ms = 0;  // after each keyword appended one by one
+  // Header lines ("Name: value", GBK) sent with every request; one of them
+  // takes the place of the engine's default of the same name.
+  std::vector<Text> headers;
   std::optional<RecipePages> pages;
   std::vector<RecipeCut> cuts;
   // Where the recipe was read: a file and the line of its [[source]]; no

@@ -305,7 +305,14 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"OptionWithoutItsValue", {"手机", "-o"}, "needs a value"},
         RefusalRow{"JobsBeyondTheLimit", {"--jobs", "65", "手机"}, "from 1 to 64, not '65'"},
         RefusalRow{
-            "GbkForStandardOutput", {"--encoding", "gbk", "手机"}, "standard output is UTF-8"}),
+            "GbkForStandardOutput", {"--encoding", "gbk", "手机"}, "standard output is UTF-8"},
+        RefusalRow{"SourcesNamingNeitherASetNorAFile",
+                   {"--sources", "current,nosuch", "手机"},
+                   "kestrilo-cli: --sources: nosuch: is neither a recipe set (builtin, current, "
+                   "extra) nor a readable file\n"},
+        RefusalRow{"SourcesWithAnEmptyElement",
+                   {"--sources", "current,,extra", "手机"},
+                   "separated by commas, not 'current,,extra'"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- sources as recipes -------------------------------------------------------
@@ -460,6 +467,19 @@ INSTANTIATE_TEST_SUITE_P(Runs, NoKeywordsWarningTest,
                                                       true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
+// Every source of the extra set cuts its keywords from a reply in the shape
+// its public samples show, after the six built-ins.
+TEST_F(CliTest, TheExtraSetChecksOkOverTheFakeSites) {
+  const Outcome run = FullRun({"--sources", "extra", "--check"});
+
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 13u) << run.out;
+  EXPECT_THAT(lines[6], ::testing::StartsWith("baidu sugrec "));
+  EXPECT_THAT(lines[12], ::testing::StartsWith("zhihu suggestion "));
+  for (const std::string& line : lines) EXPECT_TRUE(line.ends_with("  ok")) << line;
+}
+
 TEST_F(CliTest, ListSourcesShowsTheSetInEffectAndWhereEachCameFrom) {
   WriteUserRecipes(
       "[[source]]\nname = \"baidu mobile\"\nenabled = false\n\n" +
@@ -481,6 +501,81 @@ TEST_F(CliTest, ListSourcesShowsTheSetInEffectAndWhereEachCameFrom) {
   EXPECT_THAT(given[0], HasSubstr("current.toml:"));
   EXPECT_THAT(given[5], ::testing::StartsWith("baidu mobile "));
 }
+
+struct LayersRow {
+  const char* name;
+  std::vector<std::string> sources;  // --sources values; "@/" is the test's folder
+  std::string toml;                  // in the folder's mine.toml
+  std::vector<std::string> listed;   // "NAME@ORIGIN", without lines or folders
+};
+
+class ListSourcesLayersTest : public CliTest, public ::testing::WithParamInterface<LayersRow> {};
+
+TEST_P(ListSourcesLayersTest, SaysWhichSetOrFileEachSourceCameFrom) {
+  const LayersRow& row = GetParam();
+  // Never read while --sources is given.
+  WriteUserRecipes("use = [\"extar\"]\n");
+  std::ofstream(PathOf("mine.toml")) << row.toml;
+  std::vector<std::string> args;
+  for (const std::string& sources : row.sources) {
+    std::string value = sources;
+    for (std::size_t at; (at = value.find("@/")) != std::string::npos;) {
+      value.replace(at, 2, PathOf(""));
+    }
+    args.insert(args.end(), {"--sources", value});
+  }
+  args.push_back("--list-sources");
+
+  const Outcome run = Cli(args);
+
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  std::vector<std::string> listed;
+  for (const std::string& line : Lines(run.out)) {
+    // Columns are set apart by two spaces or more; names hold single ones.
+    const std::size_t name_end = line.find("  ");
+    const std::size_t origin = line.find_first_not_of(' ', name_end);
+    std::string from = line.substr(origin, line.find("  ", origin) - origin);
+    from = std::filesystem::path(from.substr(0, from.rfind(':'))).filename().string();
+    listed.push_back(line.substr(0, name_end) + "@" + from);
+  }
+  EXPECT_THAT(listed, ::testing::ElementsAreArray(row.listed)) << run.out;
+}
+
+const std::vector<std::string> kSixWithCurrent = {
+    "baidu suggestion@current", "sogou suggestion@built-in",  "chinaz index@current",
+    "5guanjianci@built-in",     "taobao suggestion@built-in", "baidu mobile@built-in"};
+
+std::vector<std::string> Listed(std::vector<std::string> first,
+                                const std::vector<std::string>& then) {
+  first.insert(first.end(), then.begin(), then.end());
+  return first;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layers, ListSourcesLayersTest,
+    ::testing::Values(
+        LayersRow{"ShippedSetsGivenAsAList",
+                  {"current,extra"},
+                  "",
+                  Listed(kSixWithCurrent,
+                         {"baidu sugrec@extra", "360 suggestion@extra", "sogou html5@extra",
+                          "shenma suggestion@extra", "bing suggestion@extra",
+                          "bilibili suggestion@extra", "zhihu suggestion@extra"})},
+        // The file comes after the set, so it can take the set's source out.
+        LayersRow{"RepeatedSourcesAddToTheList",
+                  {"current", "@/mine.toml"},
+                  "[[source]]\nname = \"chinaz index\"\nenabled = false\n\n"
+                  "[[source]]\nname = \"mine\"\nengine = \"inet\"\n"
+                  "address = \"https://a.example/q?w={seed}\"\nseed = \"uri\"\nreply = \"utf-8\"\n"
+                  "[[source.cut]]\nitems = ['<b>', '</b>']\n",
+                  {"baidu suggestion@current", "sogou suggestion@built-in", "5guanjianci@built-in",
+                   "taobao suggestion@built-in", "baidu mobile@built-in", "mine@mine.toml"}},
+        LayersRow{"AFilesUseLaysItsSetsFirst",
+                  {"builtin,@/mine.toml"},
+                  "use = [\"current\"]\n[[source]]\nname = \"baidu mobile\"\nenabled = false\n",
+                  {"baidu suggestion@current", "sogou suggestion@built-in", "chinaz index@current",
+                   "5guanjianci@built-in", "taobao suggestion@built-in"}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 struct BadRecipeRow {
   const char* name;
@@ -523,7 +618,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipeRow{"GivenFileWithAWrongType", false,
                      "[[source]]\nname = \"baidu mobile\"\nenabled = 0\n",
                      "bad.toml:3: source \"baidu mobile\", key \"enabled\": is an integer"},
-        BadRecipeRow{"GivenFileThatIsNotThere", false, nullptr, "bad.toml: cannot be read"},
+        BadRecipeRow{"GivenFileThatIsNotThere", false, nullptr,
+                     "bad.toml: is neither a recipe set (builtin, current, extra) nor a readable "
+                     "file"},
+        BadRecipeRow{"UserFileUsingAnUnknownSet", true, "\nuse = [\"current\", \"extar\"]\n",
+                     "kestrilo/sources.toml:2: key \"use\": 'extar' is not a recipe set "
+                     "(builtin, current, extra)"},
         BadRecipeRow{"GivenFileThatIsAFifo", false, nullptr, "bad.toml: is not a regular file",
                      true},
         BadRecipeRow{"AddressThatIsAHostForTheSeed", false,

@@ -1,12 +1,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "mining/recipe_file.h"
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
 #include "platform/platform_classes.h"
 #include "runtime/gbk.h"
 
 #include "support/memory_mining_window.h"
+#include "support/named_rows.h"
 #include "support/recording_ui_port.h"
 
 namespace kestrilo {
@@ -201,6 +203,70 @@ TEST_F(KeywordSourcesTest, PacingWaitsAfterEveryChinazAndWordLibraryKeywordOnly)
   RunAll(0);
   EXPECT_TRUE(port.waits.empty());
 }
+
+// The newer recipe keys over canned replies: one source, one request.
+struct RecipeKeyRow {
+  const char* name;
+  const char* cut_and_headers;  // TOML after the source's fixed keys
+  const char* reply_form;       // "gbk" or "utf-8"
+  Text reply;                   // as the engine hands it over
+  Text appended;
+  Text headers;  // as the engine was given them
+};
+
+class RecipeKeyTest : public KeywordSourcesTest,
+                      public ::testing::WithParamInterface<RecipeKeyRow> {};
+
+TEST_P(RecipeKeyTest, CutsAndAsksAsTheRecipeSays) {
+  const RecipeKeyRow& row = GetParam();
+  const RecipeFile file =
+      ParseRecipeFile(std::string("[[source]]\nname = \"s\"\nengine = \"inet\"\naddress = "
+                                  "\"https://s.example/?q={seed}\"\nseed = \"gbk\"\nreply = \"") +
+                          row.reply_form + "\"\n" + row.cut_and_headers,
+                      "t.toml");
+  ASSERT_FALSE(file.error) << file.error->Describe();
+  window.keyword.SetContent("k");
+  requests.replies["https://s.example/?q=k"] = row.reply;
+  SourceContext context(window, requests);
+
+  SourceFromRecipe(file.entries.at(0).recipe, 0).step(context);
+
+  EXPECT_EQ(window.results.Content(), row.appended);
+  ASSERT_EQ(requests.calls.size(), 1u);
+  EXPECT_EQ(requests.calls[0].headers, row.headers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, RecipeKeyTest,
+    ::testing::Values(
+        RecipeKeyRow{"JsonFromAUtf8Reply", "[[source.cut]]\njson = \"g[].q\"\n", "utf-8",
+                     R"(cb({"g":[{"q":"手机壳"},{"q":"\u624b\u673a \"x\""}]}))",
+                     "手机壳\r\n手机 \"x\"\r\n"_gbk, ""},
+        // The GBK reply is read as text; what GBK lacks becomes "?".
+        RecipeKeyRow{"JsonFromAGbkReply", "[[source.cut]]\njson = \"[1][]\"\n", "gbk",
+                     "window.sogou.sug([\"k\",[\"手机\",\"\\ud83d\\ude00\"]],-1);"_gbk,
+                     "手机\r\n?\r\n"_gbk, ""},
+        RecipeKeyRow{"JsonWithinASection",
+                     "[[source.cut]]\njson = \"[]\"\nwithin = ['<b>', '</b>']\n", "utf-8",
+                     R"(["no"]<b>["yes"]</b>)", "yes\r\n", ""},
+        RecipeKeyRow{"RemoveTakesHighlightsOutBeforeGbk",
+                     "[[source.cut]]\njson = \"[]\"\nremove = [\"\\uE000\", \"\\uE001\"]\n",
+                     "utf-8",
+                     "[\"\xEE\x80\x80"
+                     "手机\xEE\x80\x81"
+                     "壳\", \"\xEE\x80\x80\xEE\x80\x81\"]",
+                     "手机壳\r\n"_gbk, ""},
+        RecipeKeyRow{"RemoveFromAMarkerCutOfAUtf8Reply",
+                     "[[source.cut]]\nitems = ['<i>', '</i>']\nremove = [\"\\uE000\"]\n", "utf-8",
+                     "<i>\xEE\x80\x80"
+                     "a</i><i>b\xEE\x80\x80</i>",
+                     "a\r\nb\r\n", ""},
+        RecipeKeyRow{"HeadersGoToTheEngineSpeltAsItsDefaults",
+                     "headers = [\"referer: https://www.example.com/\", \"x-client-data: 1\"]\n"
+                     "[[source.cut]]\nitems = ['<i>', '</i>']\n",
+                     "gbk", "<i>a</i>", "a\r\n",
+                     "Referer: https://www.example.com/\r\nX-Client-Data: 1"}),
+    RowName());
 
 }  // namespace
 }  // namespace kestrilo

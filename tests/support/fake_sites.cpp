@@ -72,6 +72,63 @@ const std::vector<FakeSite>& FakeSiteList() {
        "example_suggest.json",
        "",
        {"手机套", "手机壳", "手机号码"}},
+      // The shipped extra set, each in the shape its public samples show.
+      {"baidu sugrec",
+       "www.baidu.com",
+       true,
+       "/sugrec?",
+       "application/json; charset=utf-8",
+       "baidu_sugrec.json",
+       "",
+       {"手机壳", "手机\"双卡\"版", "手机号"}},
+      {"360 suggestion",
+       "sug.so.360.cn",
+       true,
+       "/suggest?",
+       "application/json; charset=utf-8",
+       "so360_suggest.json",
+       "",
+       {"手机号码查询", "手机壁纸"}},
+      {"sogou html5",
+       "sor.html5.qq.com",
+       true,
+       "/api/getsug?",
+       "text/javascript; charset=gbk",
+       "sogou_html5.js",
+       "",
+       {"手机游戏", "手机铃声"}},
+      {"shenma suggestion",
+       "sugs.m.sm.cn",
+       true,
+       "/web?",
+       "application/json; charset=utf-8",
+       "shenma_suggest.json",
+       "",
+       {"手机银行", "手机支架"}},
+      {"bing suggestion",
+       "api.bing.com",
+       true,
+       "/qsonhs.aspx?",
+       "application/json; charset=utf-8",
+       "bing_suggest.js",
+       "",
+       {"手机排行榜", "手机nfc"}},
+      {"bilibili suggestion",
+       "s.search.bilibili.com",
+       true,
+       "/main/suggest?",
+       "application/json; charset=utf-8",
+       "bilibili_suggest.json",
+       "",
+       {"手机测评", "手机摄影"}},
+      {"zhihu suggestion",
+       "www.zhihu.com",
+       true,
+       "/api/v4/search/suggest?",
+       "application/json; charset=utf-8",
+       "zhihu_suggest.json",
+       "",
+       {"手机推荐", "手机发烫怎么办"}},
   };
   return sites;
 }
@@ -149,12 +206,12 @@ LoopbackServer::Endpoints FakeSites::Endpoints(const std::string& scheme) {
     // thread before the connection reads another.
     static thread_local const httplib::Request* routed = nullptr;
     server.Get(".*", [this](const auto& request, auto& response) { Serve(request, response); });
-    server.set_pre_routing_handler([this, scheme](const httplib::Request& request,
-                                                  httplib::Response&) {
-      routed = &request;
-      Record({scheme, request.target});
-      return httplib::Server::HandlerResponse::Unhandled;
-    });
+    server.set_pre_routing_handler(
+        [this, scheme](const httplib::Request& request, httplib::Response&) {
+          routed = &request;
+          Record({scheme, request.target});
+          return httplib::Server::HandlerResponse::Unhandled;
+        });
     server.set_logger([this, scheme](const httplib::Request& request, const httplib::Response&) {
       if (std::exchange(routed, nullptr) != &request) Record({scheme, request.target});
     });
@@ -172,8 +229,7 @@ void FakeSites::Record(Received received) {
 
 std::vector<FakeSites::Received> FakeSites::ReceivedRequests(std::size_t at_least) {
   std::unique_lock lock(mutex_);
-  recorded_.wait_for(lock, std::chrono::seconds(10),
-                     [&] { return received_.size() >= at_least; });
+  recorded_.wait_for(lock, std::chrono::seconds(10), [&] { return received_.size() >= at_least; });
   return received_;
 }
 

@@ -17,14 +17,14 @@ void MemoryMiningWindow::ShowMessage(const Text& text) {
   messages.push_back({text, StatusText(), export_button.IsEnabled(), progress.Position()});
 }
 
-Text CannedRequests::WebRequest(const Text& address) {
-  calls.push_back({true, address});
+Text CannedRequests::WebRequest(const Text& address, const Text& headers) {
+  calls.push_back({true, address, headers});
   const auto reply = replies.find(address);
   return reply == replies.end() ? Text{} : reply->second;
 }
 
-Text CannedRequests::InetRequestText(const Text& address) {
-  calls.push_back({false, address});
+Text CannedRequests::InetRequestText(const Text& address, const Text& headers) {
+  calls.push_back({false, address, headers});
   const auto reply = replies.find(address);
   return reply == replies.end() ? Text{} : reply->second;
 }

@@ -71,13 +71,14 @@ class MemoryMiningWindow : public MiningWindow {
 // Request routines that answer from a table and remember every address.
 class CannedRequests : public RequestRoutines {
  public:
-  Text WebRequest(const Text& address) override;
-  Text InetRequestText(const Text& address) override;
+  Text WebRequest(const Text& address, const Text& headers) override;
+  Text InetRequestText(const Text& address, const Text& headers) override;
 
   std::map<Text, Text> replies;  // address -> reply; anything else fails (empty)
   struct Call {
     bool web;  // WebRequest rather than InetRequestText
     Text address;
+    Text headers;
   };
   std::vector<Call> calls;
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+// Cutting keywords out of JSON and JSONP replies: the strings a path picks
+// from the reply's first JSON value. The JSON library stays inside this
+// unit.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mining/source_recipe.h"
+
+namespace kestrilo {
+
+// The reply's first JSON value is the one that begins at the first "{" or
+// "[" from which a whole, well-formed value can be read, so a JSONP wrapper
+// before it and any text after it are skipped. Every string `path` picks
+// from it is returned in document order, its escapes decoded (UTF-8);
+// values of other kinds are skipped. Nothing when no value can be read.
+// Nesting deeper than kMaxJsonDepth fails the value, as does one over
+// 4 MiB, and only so many starts are tried, so that no reply costs more
+// than a few passes over it.
+inline constexpr std::size_t kMaxJsonDepth = 1024;
+std::vector<std::string> JsonCut(std::string_view utf8, const std::vector<JsonStep>& path);
+
+}  // namespace kestrilo
