@@ -122,8 +122,11 @@ void TerminalWindow::ShowMessage(const Text& text) {
     source_number_ = 0;
     return;
   }
+  // The first line only: the sources that gave nothing, which the window
+  // lists after it, have warning lines of their own here.
+  const std::string_view first = std::string_view(text).substr(0, text.find("\r\n"));
   report_.Progress(Utf8FromGbk(keyword_.Content()) + ": " + std::to_string(ListedCount()) +
-                   " keywords — " + Utf8FromGbk(text));
+                   " keywords — " + Utf8FromGbk(first));
   report_.KeepProgress();
   source_number_ = 0;
 }

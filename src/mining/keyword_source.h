@@ -46,6 +46,11 @@ class SourceContext {
 struct KeywordSource {
   std::string name;  // for diagnostics
   std::function<void(SourceContext&)> step;
+  // UTF-8; what the window calls the source. Last and defaulted, so that
+  // {name, step} still makes a source.
+  std::string title = {};
+
+  const std::string& ShownTitle() const { return title.empty() ? name : title; }
 };
 
 }  // namespace kestrilo

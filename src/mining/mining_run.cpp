@@ -29,6 +29,25 @@ void MiningRun::SetStatus(const Text& text) {
   StatusBarSetText(window_.Status(), MiningWindow::kStatusPart, text);
 }
 
+// The designed message read the same whether every source answered or none
+// did: the sources that gave nothing are named, with where to look.
+Text MiningRun::CompletionMessage() const {
+  Text named;
+  // The run keeps one state per source, in source order.
+  for (std::size_t i = 0; i < state_.sources.size() && i < sources_.size(); ++i) {
+    const SourceState& state = state_.sources[i];
+    // A source that asked nothing has no reply to judge.
+    if (state.requests == 0 || state.keywords > 0) continue;
+    named += "\r\n" + GbkFromUtf8(sources_[i].ShownTitle()) +
+             (state.reply.empty() ? "：无回应"_gbk : "：有回应，但没有取到关键词"_gbk);
+  }
+  Text message = "查询已完成！"_gbk;
+  if (named.empty()) return message;
+  return message + "\r\n" + "以下来源没有给出关键词："_gbk + named + "\r\n" +
+         "可用 kestrilo-cli --check 检查来源，"
+         "或在 sources.toml 中用 use = [\"current\", \"extra\"] 换用新的来源配方。"_gbk;
+}
+
 // The bar's position goes through a floating-point sum cut toward zero, as
 // the progress arithmetic always has.
 void MiningRun::StepProgress() {
@@ -69,7 +88,7 @@ void MiningRun::Run() {
   EditBox& results = window_.ResultBox();
   results.SetContent(RemoveDuplicates(results.Content(), "\r\n", SplitMode::kSeparator));
   SetStatus("关键词： "_gbk + window_.KeywordBox().Content() + " 挖掘已完成！"_gbk);
-  window_.ShowMessage("查询已完成！"_gbk);
+  window_.ShowMessage(CompletionMessage());
   if (window_.IsClosing()) return;
   window_.ExportButton().SetCaption("导出"_gbk);
   window_.ExportButton().SetEnabled(true);

@@ -27,6 +27,7 @@ class MiningRun {
  private:
   void StepProgress();
   void SetStatus(const Text& text);
+  Text CompletionMessage() const;
 
   MiningWindow& window_;
   RequestRoutines& requests_;

@@ -178,7 +178,8 @@ class RecipeRun {
 KeywordSource SourceFromRecipe(const SourceRecipe& recipe, std::optional<int> pace_ms) {
   const int pause = recipe.pause_ms > 0 ? pace_ms.value_or(recipe.pause_ms) : 0;
   return {recipe.name,
-          [recipe, pause](SourceContext& context) { RecipeRun(recipe, pause, context).Run(); }};
+          [recipe, pause](SourceContext& context) { RecipeRun(recipe, pause, context).Run(); },
+          recipe.title};
 }
 
 std::vector<KeywordSource> MakeKeywordSources(const std::vector<SourceRecipe>& recipes,

@@ -23,6 +23,7 @@
 #include "runtime/file_writer.h"
 #include "runtime/gbk.h"
 
+#include "support/built_in_sites.h"
 #include "support/fake_sites.h"
 #include "tests/app/app_test_support.h"
 
@@ -76,6 +77,8 @@ class MainWindowRunTest : public QObject {
   }
 
   void cleanup() {
+    // A site a test made answer otherwise serves its fixtures again.
+    for (const FakeSite& site : FakeSiteList()) sites_->Override(site.host, nullptr);
     FileDialogControl::SetAnswerHook(nullptr);
     window_.reset();
     CancelTransfers(false);
@@ -152,6 +155,23 @@ class MainWindowRunTest : public QObject {
     QVERIFY(one_run > 6 && one_run < 20);
   }
 
+  void aSourceThatGaveNothingIsNamedInTheCompletionMessage() {
+    sites_->Override(SiteOf("sogou suggestion").host, [](const auto&, auto& response) {
+      response.set_content("<html><body>502 Bad Gateway</body></html>", "text/html");
+    });
+    TypeText(seed_, QString::fromUtf8("手机"));
+
+    QTest::mouseClick(query_, Qt::LeftButton);
+
+    QCOMPARE(
+        MessageLog::Texts(),
+        QStringList{QString::fromStdString(
+            "查询已完成！\r\n以下来源没有给出关键词：\r\n" + ShownTitleOf("sogou suggestion") +
+            "：有回应，但没有取到关键词\r\n可用 kestrilo-cli --check 检查来源，或在 sources.toml "
+            "中用 use = [\"current\", \"extra\"] 换用新的来源配方。")});
+    QVERIFY(export_->isEnabled());
+  }
+
   // Run by its own ctest entry, with a libcurl.so.4 that lacks curl's
   // functions first on LD_LIBRARY_PATH.
   void aLibcurlThatCannotLoadIsNamedOnce() {
@@ -167,8 +187,13 @@ class MainWindowRunTest : public QObject {
         texts[0].startsWith(QString::fromUtf8("无法载入 libcurl，查询无法联网：\r\n")) &&
             texts[0].endsWith(QStringLiteral("libcurl.so.4: undefined symbol: curl_global_init")),
         qPrintable(texts[0]));
-    QCOMPARE(texts[1], QString::fromUtf8("查询已完成！"));
-    QCOMPARE(texts[2], QString::fromUtf8("查询已完成！"));
+    // Both runs name every source as giving no reply.
+    const QString unanswered =
+        QString::fromStdString("查询已完成！\r\n以下来源没有给出关键词：\r\n" +
+                               ShownTitleOf("baidu suggestion") + "：无回应\r\n");
+    QVERIFY2(texts[1].startsWith(unanswered), qPrintable(texts[1]));
+    QCOMPARE(texts[1].count(QString::fromUtf8("：无回应")), qsizetype(BuiltInRecipes().size()));
+    QCOMPARE(texts[2], texts[1]);
     QCOMPARE(sites_->Requests(), 0);
   }
 

@@ -30,6 +30,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::MemoryMiningWindow;
 using testing::RecordingUiPort;
+using ::testing::StartsWith;
 using ::testing::UnorderedElementsAreArray;
 
 enum class Fault { kNone, kRefused, kServerError, kNoMarkers, kGarbage, kStall };
@@ -96,12 +97,20 @@ class FullRunTest : public ::testing::Test {
     return texts;
   }
 
-  void ExpectCompletedFor(const Text& seed) {
+  // `named`: the one source line the message adds (GBK); none when empty.
+  void ExpectCompletedFor(const Text& seed, const Text& named = {}) {
     EXPECT_THAT(StatusTexts(), ElementsAre("正在挖掘关键词："_gbk + seed, "正在去除重复内容"_gbk,
                                            "关键词： "_gbk + seed + " 挖掘已完成！"_gbk));
     EXPECT_THAT(window.progress.history, ElementsAre(0, 10, 20, 30, 40, 50, 60));
     ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].text, "查询已完成！"_gbk);
+    if (named.empty()) {
+      EXPECT_EQ(window.messages[0].text, "查询已完成！"_gbk);
+    } else {
+      // The line after the source's is the closing hint: no other source is named.
+      EXPECT_THAT(window.messages[0].text,
+                  StartsWith("查询已完成！\r\n以下来源没有给出关键词：\r\n"_gbk + named +
+                             "\r\n可用 kestrilo-cli --check"_gbk));
+    }
     EXPECT_EQ(window.messages[0].progress, 60);
     EXPECT_TRUE(window.export_button.IsEnabled());
   }
@@ -175,7 +184,12 @@ TEST_P(FailingSiteTest, RunCompletesWithEveryOtherSitesKeywords) {
   Run("手机"_gbk);
 
   EXPECT_EQ(window.results.Content(), RemoveDuplicates(others, "\r\n", SplitMode::kSeparator));
-  ExpectCompletedFor("手机"_gbk);
+  // The garbage starts with a NUL, where a reply read as text ends.
+  const bool no_reply =
+      fault == Fault::kRefused || fault == Fault::kStall || fault == Fault::kGarbage;
+  ExpectCompletedFor("手机"_gbk,
+                     GbkFromUtf8(testing::ShownTitleOf(testing::BuiltInSites()[failing].recipe)) +
+                         (no_reply ? "：无回应"_gbk : "：有回应，但没有取到关键词"_gbk));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,7 @@
 #include "mining/mining_run.h"
 
+#include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include <gmock/gmock.h>
@@ -138,6 +140,74 @@ TEST_F(MiningRunTest, AllSourcesFailingStillCompletesAndDeduplicatesWhatWasThere
   ASSERT_EQ(requests.calls.size(), 1u);
   EXPECT_EQ(requests.calls[0].address, "http://x/k");
 }
+
+// Asks as a recipe does: one request to http://NAME/, the reply kept, every
+// "[" in it a keyword taken.
+KeywordSource Asking(const std::string& name, std::string title = {}) {
+  return {name,
+          [address = "http://" + name + "/"](SourceContext& c) {
+            SourceState& state = c.Current();
+            ++state.requests;
+            state.reply = c.Requests().WebRequest(address);
+            state.keywords = static_cast<int>(std::ranges::count(state.reply, '['));
+          },
+          std::move(title)};
+}
+
+struct CompletionCase {
+  const char* name;
+  std::map<Text, Text> replies;  // by address; any other address fails
+  std::string title_of_b;
+  Text named;  // the source lines the message adds after its heading
+  friend void PrintTo(const CompletionCase& row, std::ostream* out) { *out << row.name; }
+};
+
+class CompletionMessageTest : public MiningRunTest,
+                              public ::testing::WithParamInterface<CompletionCase> {};
+
+// The silent source in between asks nothing and is never named; it also
+// shifts every later source's place in the run.
+TEST_P(CompletionMessageTest, NamesEachSourceThatGaveNothingWithWhy) {
+  const CompletionCase& row = GetParam();
+  window.keyword.SetContent("k");
+  requests.replies = row.replies;
+  MiningRun run(window, requests,
+                {Asking("a"), Silent(), Asking("b", row.title_of_b), Asking("c")});
+
+  run.Run();
+
+  ASSERT_EQ(window.messages.size(), 1u);
+  EXPECT_EQ(window.messages[0].text,
+            row.named.empty()
+                ? "查询已完成！"_gbk
+                : "查询已完成！\r\n以下来源没有给出关键词：\r\n"_gbk + row.named +
+                      "\r\n可用 kestrilo-cli --check 检查来源，或在 sources.toml 中用 "
+                      "use = [\"current\", \"extra\"] 换用新的来源配方。"_gbk);
+}
+
+const std::map<Text, Text> kAllAnswer = {
+    {"http://a/", "[a1"}, {"http://b/", "[b1[b2"}, {"http://c/", "[c1"}};
+
+std::map<Text, Text> AllAnswerBut(const Text& address, const Text& reply) {
+  std::map<Text, Text> replies = kAllAnswer;
+  replies[address] = reply;
+  return replies;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, CompletionMessageTest,
+    ::testing::Values(
+        CompletionCase{"EverySourceGaveKeywords", kAllAnswer, "", ""},
+        CompletionCase{"EmptyReply", AllAnswerBut("http://b/", ""), "", "b：无回应"_gbk},
+        CompletionCase{"ReplyWithoutKeywords", AllAnswerBut("http://b/", "<html>维护中</html>"_gbk),
+                       "", "b：有回应，但没有取到关键词"_gbk},
+        CompletionCase{"TitleRatherThanName", AllAnswerBut("http://b/", ""), "百度联想",
+                       "百度联想：无回应"_gbk},
+        CompletionCase{"SeveralInRunOrder",
+                       {{"http://b/", "[b1"}, {"http://c/", "no list"}},
+                       "",
+                       "a：无回应\r\nc：有回应，但没有取到关键词"_gbk}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // The list a run leaves has no line end after its last keyword; the next
 // run's first keyword must not be glued onto it.
