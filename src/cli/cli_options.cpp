@@ -18,6 +18,7 @@ enum LongOnly {
   kSources,
   kListSources,
   kCheck,
+  kSuggest,
   kDepth,
   kMaxSeeds,
   kInclude,
@@ -95,6 +96,10 @@ const char* UsageText() {
          "      --list-sources      print the sources in effect and where each came from\n"
          "      --check             ask every source once for SEED (default 手机) and\n"
          "                          say which ones still give keywords\n"
+         "      --suggest FILE      with --check: for each source that gave no\n"
+         "                          keywords, find the keywords the others gave in its\n"
+         "                          reply and write new markers for it to FILE, a\n"
+         "                          recipe file to read, then try with --sources FILE\n"
          "      --connect-to HOST:PORT:ADDR:PORT\n"
          "                          send HOST:PORT to ADDR:PORT instead (repeatable)\n"
          "      --cacert FILE       also trust the certificates in FILE (PEM)\n"
@@ -128,6 +133,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
       {"sources", required_argument, nullptr, kSources},
       {"list-sources", no_argument, nullptr, kListSources},
       {"check", no_argument, nullptr, kCheck},
+      {"suggest", required_argument, nullptr, kSuggest},
       {"seeds-file", required_argument, nullptr, 'i'},
       {"depth", required_argument, nullptr, kDepth},
       {"max-seeds", required_argument, nullptr, kMaxSeeds},
@@ -193,6 +199,7 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
         break;
       case kListSources: options.list_sources = true; break;
       case kCheck: options.check = true; break;
+      case kSuggest: options.suggest_file = optarg; break;
       case 'i': options.seeds_file = optarg; break;
       case kDepth:
         if (!ParseCount(optarg, 1, options.depth)) {
@@ -238,6 +245,10 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     }
   }
   for (int i = optind; i < argc; ++i) options.seeds.emplace_back(argv[i]);
+  if (options.suggest_file && !options.check) {
+    parsed.error = "--suggest goes with --check";
+    return parsed;
+  }
   if (options.check && options.seeds.size() > 1) {
     parsed.error = "--check takes one seed";
     return parsed;

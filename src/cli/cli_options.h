@@ -35,6 +35,9 @@ struct CliOptions {
   std::vector<std::string> sources;
   bool list_sources = false;
   bool check = false;  // the one seed, if given, is in `seeds`
+  // With --check: where to write recipes mended for the sources that gave
+  // no keywords.
+  std::optional<std::string> suggest_file;
   bool help = false;
   bool version = false;
 };

@@ -22,6 +22,7 @@
 #include "cli/run_stop.h"
 #include "cli/seed_miner.h"
 #include "cli/source_check.h"
+#include "cli/source_mending.h"
 #include "cli/terminal_window.h"
 #include "mining/recipe_set.h"
 #include "platform/http_exchange.h"
@@ -183,7 +184,15 @@ int RunCli(int argc, char** argv) {
     HostGate gate;
     ReportingRequests requests(report, options.timeout_seconds, gate);
     TerminalWindow window(report);
-    return CheckSources(*recipes, seeds->front(), requests, window, stdout);
+    std::vector<CheckedSource> checked;
+    const int status = CheckSources(*recipes, seeds->front(), requests, window, stdout, &checked);
+    if (!options.suggest_file) return status;
+    std::string why;
+    if (!SuggestMendedRecipes(checked, seeds->front(), *options.suggest_file, stdout, why)) {
+      PrintError("could not write " + *options.suggest_file + ": " + why);
+      return kExitWriteFailed;
+    }
+    return status;
   }
 
   // Before the miner starts any thread, which must not take the signal.

@@ -65,7 +65,12 @@ const char* VerdictText(SourceVerdict verdict) {
 }
 
 int CheckSources(const std::vector<SourceRecipe>& recipes, const Text& seed,
-                 ReportingRequests& requests, TerminalWindow& window, std::FILE* out) {
+                 ReportingRequests& requests, TerminalWindow& window, std::FILE* out,
+                 std::vector<CheckedSource>* checked) {
+  std::vector<const SourceRecipe*> enabled;
+  for (const SourceRecipe& recipe : recipes) {
+    if (recipe.enabled) enabled.push_back(&recipe);
+  }
   window.KeywordBox().SetContent(seed);
   const std::vector<KeywordSource> sources = MakeKeywordSources(recipes, 0);
   const std::size_t width = NameWidth(recipes);
@@ -83,6 +88,7 @@ int CheckSources(const std::vector<SourceRecipe>& recipes, const Text& seed,
     const int keywords = context.Current().keywords;
     const SourceVerdict verdict = JudgeSource(tally, keywords);
     all_ok = all_ok && verdict == SourceVerdict::kOk;
+    if (checked != nullptr) checked->push_back({enabled[i], verdict, context.Current()});
     std::string outcome = tally.first;
     if (tally.requests > 1) outcome += " (" + std::to_string(tally.requests) + " requests)";
     const std::string line = Padded(sources[i].name, width) + "  " + Padded(outcome, 36) + "  " +

@@ -9,6 +9,7 @@
 
 #include "cli/reporting_requests.h"
 #include "cli/terminal_window.h"
+#include "mining/mining_state.h"
 #include "mining/source_recipe.h"
 
 namespace kestrilo {
@@ -20,12 +21,20 @@ enum class SourceVerdict { kOk, kFailed, kEmpty, kNoKeywords };
 SourceVerdict JudgeSource(const RequestTally& tally, int keywords);
 const char* VerdictText(SourceVerdict verdict);
 
+// What the check found of one source.
+struct CheckedSource {
+  const SourceRecipe* recipe = nullptr;
+  SourceVerdict verdict = SourceVerdict::kFailed;
+  SourceState state;
+};
+
 // Asks every enabled recipe once for `seed` (GBK) without pauses, paged
 // sources with all their pages, and prints a line per source to `out`:
 // name, outcome, reply size, keywords, verdict. Returns 0 when every source
-// is ok, 4 otherwise.
+// is ok, 4 otherwise. `checked`, when given, gets each source's findings.
 int CheckSources(const std::vector<SourceRecipe>& recipes, const Text& seed,
-                 ReportingRequests& requests, TerminalWindow& window, std::FILE* out);
+                 ReportingRequests& requests, TerminalWindow& window, std::FILE* out,
+                 std::vector<CheckedSource>* checked = nullptr);
 
 // One line per enabled recipe: name, origin, address.
 void ListSources(const std::vector<SourceRecipe>& recipes, std::FILE* out);

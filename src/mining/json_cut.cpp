@@ -44,9 +44,10 @@ void Pick(dom::element value, const std::vector<JsonStep>& path, std::size_t ste
   }
 }
 
-}  // namespace
-
-std::vector<std::string> JsonCut(std::string_view utf8, const std::vector<JsonStep>& path) {
+// Calls `use` with the reply's first JSON value and where it begins, while
+// the parser that holds it lives; false when there is none.
+template <typename Use>
+bool WithFirstValue(std::string_view utf8, Use&& use) {
   // One copy with the padding the parser reads past the end.
   const simdjson::padded_string reply(utf8);
   // A start that fails costs a pass over what follows it; past a few passes
@@ -66,14 +67,63 @@ std::vector<std::string> JsonCut(std::string_view utf8, const std::vector<JsonSt
       auto first = values.begin();
       dom::element value;
       if (first != values.end() && (*first).get(value) == simdjson::SUCCESS) {
-        std::vector<std::string> picked;
-        Pick(value, path, 0, picked);
-        return picked;
+        use(value, start);
+        return true;
       }
     }
     if (spent > budget) break;
   }
-  return {};
+  return false;
+}
+
+// `path` is the value's own path, extended and restored in place: copies
+// would cost the depth once per string.
+void Collect(dom::element value, std::string& path,
+             std::vector<std::pair<std::string, std::string>>& strings) {
+  if (strings.size() >= kMaxJsonStrings) return;
+  std::string_view text;
+  if (value.get_string().get(text) == simdjson::SUCCESS) {
+    if (!path.empty()) strings.emplace_back(path, text);
+    return;
+  }
+  const std::size_t size = path.size();
+  dom::array array;
+  if (value.get_array().get(array) == simdjson::SUCCESS) {
+    if (size + 2 > kMaxJsonPathBytes) return;
+    path += "[]";
+    for (const dom::element element : array) Collect(element, path, strings);
+    path.resize(size);
+    return;
+  }
+  dom::object object;
+  if (value.get_object().get(object) != simdjson::SUCCESS) return;
+  for (const dom::key_value_pair member : object) {
+    if (member.key.empty() || member.key.find_first_of(".[]") != std::string_view::npos) continue;
+    if (size + 1 + member.key.size() > kMaxJsonPathBytes) continue;
+    if (!path.empty()) path += '.';
+    path += member.key;
+    Collect(member.value, path, strings);
+    path.resize(size);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> JsonCut(std::string_view utf8, const std::vector<JsonStep>& path) {
+  std::vector<std::string> picked;
+  WithFirstValue(utf8, [&](dom::element value, std::size_t) { Pick(value, path, 0, picked); });
+  return picked;
+}
+
+std::vector<std::pair<std::string, std::string>> JsonStrings(std::string_view utf8,
+                                                             std::size_t* start) {
+  std::vector<std::pair<std::string, std::string>> strings;
+  WithFirstValue(utf8, [&](dom::element value, std::size_t begins) {
+    if (start) *start = begins;
+    std::string path;
+    Collect(value, path, strings);
+  });
+  return strings;
 }
 
 }  // namespace kestrilo

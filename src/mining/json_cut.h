@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "mining/source_recipe.h"
@@ -22,5 +23,20 @@ namespace kestrilo {
 // than a few passes over it.
 inline constexpr std::size_t kMaxJsonDepth = 1024;
 std::vector<std::string> JsonCut(std::string_view utf8, const std::vector<JsonStep>& path);
+
+// Every string of that same first value, in document order, with the path
+// that picks it written as a cut's path, every array position as "[]":
+// ("g[].q", "x"), ("[][]", "y"). A member whose name no path can spell
+// (empty, or holding ".", "[" or "]") is passed by with all it holds, as is
+// a string at the top, which no path picks. Strings whose path would be
+// longer than kMaxJsonPathBytes and those past the first kMaxJsonStrings
+// are left out: long member names repeated down a deep value would
+// otherwise cost far more than the reply.
+inline constexpr std::size_t kMaxJsonPathBytes = 256;
+inline constexpr std::size_t kMaxJsonStrings = 65536;
+// `start`, when given, is set to where that value begins in `utf8`, and
+// left alone when there is none.
+std::vector<std::pair<std::string, std::string>> JsonStrings(std::string_view utf8,
+                                                             std::size_t* start = nullptr);
 
 }  // namespace kestrilo

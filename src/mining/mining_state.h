@@ -13,6 +13,7 @@ namespace kestrilo {
 struct SourceState {
   std::string name;
   Text reply;                  // the last reply, read as GBK
+  Text first_cut_reply;        // the first reply its cuts worked on (page 1 of a paged one)
   std::vector<TextList> cuts;  // per cut: the keywords it took from that reply
   int page = 0;                // a paged source: the page asked last
   int requests = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <set>
+#include <sstream>
 
 #include <toml++/toml.h>
 
@@ -404,6 +405,100 @@ std::optional<std::vector<JsonStep>> ParseJsonPath(std::string_view path, std::s
     at = end;
   }
   return steps;
+}
+
+std::string JsonPathText(const std::vector<JsonStep>& steps) {
+  std::string path;
+  for (const JsonStep& step : steps) {
+    switch (step.kind) {
+      case JsonStep::Kind::kMember: path += (path.empty() ? "" : ".") + step.name; break;
+      case JsonStep::Kind::kEach: path += "[]"; break;
+      case JsonStep::Kind::kIndex: path += "[" + std::to_string(step.index) + "]"; break;
+    }
+  }
+  return path;
+}
+
+namespace {
+
+std::string AddressText(const AddressTemplate& address) {
+  std::string text;
+  for (const AddressTemplate::Piece& piece : address.Pieces()) {
+    switch (piece.slot) {
+      case AddressTemplate::Slot::kText: text += Utf8FromGbk(piece.text); break;
+      case AddressTemplate::Slot::kSeed: text += "{seed}"; break;
+      case AddressTemplate::Slot::kPage: text += "{page}"; break;
+    }
+  }
+  return text;
+}
+
+toml::array MarkersArray(const MarkerPair& markers) {
+  return toml::array{Utf8FromGbk(markers.left), Utf8FromGbk(markers.right)};
+}
+
+toml::table CutTable(const RecipeCut& cut) {
+  toml::table table;
+  switch (cut.kind) {
+    case RecipeCut::Kind::kList:
+      table.insert("list", MarkersArray(cut.markers));
+      table.insert("split", Utf8FromGbk(cut.split));
+      break;
+    case RecipeCut::Kind::kItems: table.insert("items", MarkersArray(cut.markers)); break;
+    case RecipeCut::Kind::kJson: table.insert("json", JsonPathText(cut.json)); break;
+  }
+  if (cut.within) table.insert("within", MarkersArray(*cut.within));
+  if (cut.unescape) table.insert("unescape", true);
+  if (!cut.remove.empty()) {
+    toml::array removed;
+    for (const std::string& text : cut.remove) removed.push_back(text);
+    table.insert("remove", std::move(removed));
+  }
+  return table;
+}
+
+toml::table SourceTable(const SourceRecipe& recipe) {
+  toml::table table;
+  table.insert("name", recipe.name);
+  if (!recipe.title.empty() && recipe.title != recipe.name) table.insert("title", recipe.title);
+  table.insert("engine", recipe.engine == RecipeEngine::kWeb ? "web" : "inet");
+  table.insert("address", AddressText(recipe.address));
+  table.insert("seed", recipe.seed == SeedForm::kGbk   ? "gbk"
+                       : recipe.seed == SeedForm::kUri ? "uri"
+                                                       : "uri-component");
+  table.insert("reply", recipe.reply == ReplyForm::kGbk ? "gbk" : "utf-8");
+  if (recipe.pause_ms > 0) table.insert("pause_ms", recipe.pause_ms);
+  if (!recipe.headers.empty()) {
+    toml::array headers;
+    for (const Text& line : recipe.headers) headers.push_back(Utf8FromGbk(line));
+    table.insert("headers", std::move(headers));
+  }
+  if (recipe.pages) {
+    toml::table pages;
+    pages.insert("count", MarkersArray(recipe.pages->count));
+    pages.insert("address", AddressText(recipe.pages->address));
+    pages.insert("max", recipe.pages->max);
+    table.insert("pages", std::move(pages));
+  }
+  toml::array cuts;
+  for (const RecipeCut& cut : recipe.cuts) cuts.push_back(CutTable(cut));
+  table.insert("cut", std::move(cuts));
+  return table;
+}
+
+}  // namespace
+
+std::string RecipeFileText(const std::vector<CommentedRecipe>& recipes) {
+  std::ostringstream text;
+  for (const CommentedRecipe& entry : recipes) {
+    if (text.tellp() > 0) text << "\n";
+    for (const std::string& line : entry.comment) text << "# " << line << "\n";
+    // One [[source]] at a time, so that each keeps its comment above it.
+    toml::table file;
+    file.insert("source", toml::array{SourceTable(entry.recipe)});
+    text << toml::toml_formatter(file) << "\n";
+  }
+  return text.str();
 }
 
 std::string RecipeError::Describe() const {

@@ -41,6 +41,17 @@ struct RecipeFile {
   std::optional<RecipeError> error;
 };
 
+// A recipe file holding `recipes` (UTF-8 TOML, readable by
+// ParseRecipeFile), each entry after its comment lines ("# " added).
+struct CommentedRecipe {
+  SourceRecipe recipe;
+  std::vector<std::string> comment;  // UTF-8
+};
+std::string RecipeFileText(const std::vector<CommentedRecipe>& recipes);
+
+// The steps written back as a path.
+std::string JsonPathText(const std::vector<JsonStep>& steps);
+
 // "g[].q" as steps; nothing when it is no path (an error says why).
 std::optional<std::vector<JsonStep>> ParseJsonPath(std::string_view path, std::string& error);
 

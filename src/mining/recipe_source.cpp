@@ -116,6 +116,7 @@ class RecipeRun {
   // Every cut is taken before anything is appended. False once the window
   // is closing.
   bool CutAndAppend() {
+    if (state_.page <= 1) state_.first_cut_reply = state_.reply;
     const std::size_t cuts = recipe_.cuts.size();
     state_.cuts.assign(cuts, {});
     std::vector<Text> blocks(cuts);

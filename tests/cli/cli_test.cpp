@@ -480,6 +480,39 @@ TEST_F(CliTest, TheExtraSetChecksOkOverTheFakeSites) {
   for (const std::string& line : lines) EXPECT_TRUE(line.ends_with("  ok")) << line;
 }
 
+// A site changed as Baidu's did (p:false), another answers a page with
+// nothing known in it: the first is mended from what the other sources
+// found, the mended recipe checks ok, the second is said to be beyond it.
+TEST_F(CliTest, SuggestMendsAChangedSourceFromWhatTheOthersFound) {
+  sites_.Override(testing::SiteOf("baidu suggestion").host, [](const auto&, auto& response) {
+    response.set_content(
+        GbkFromUtf8("window.bdsug.sug({q:\"手机\",p:false,s:[\"手机壳\",\"手机游戏\","
+                    "\"华为手机\",\"手机支架\",\"手机新品\"]});"),
+        "text/javascript; charset=gbk");
+  });
+  sites_.Override(testing::SiteOf("baidu mobile").host, [](const auto&, auto& response) {
+    response.set_content("<html><title>百度安全验证</title></html>", "text/html; charset=utf-8");
+  });
+
+  const Outcome suggest = FullRun({"--check", "--suggest", PathOf("mend.toml")});
+  const Outcome mended = FullRun({"--sources", PathOf("mend.toml"), "--check"});
+
+  EXPECT_EQ(suggest.exit_code, 4) << suggest.err;
+  const std::vector<std::string> lines = Lines(suggest.out);
+  ASSERT_EQ(lines.size(), 8u) << suggest.out;
+  EXPECT_EQ(lines[6], "baidu suggestion   suggested  5 keywords");
+  EXPECT_EQ(
+      lines[7],
+      "baidu mobile       no suggestion  none of the 7 keywords other sources found is in the "
+      "reply (3 needed)");
+  EXPECT_THAT(ReadFile(PathOf("mend.toml")), HasSubstr("手机壳, 手机游戏, 华为手机, 手机支架"));
+  EXPECT_EQ(mended.exit_code, 4) << mended.err;
+  const std::vector<std::string> checked = Lines(mended.out);
+  ASSERT_EQ(checked.size(), 6u) << mended.out;
+  EXPECT_THAT(checked[0], HasSubstr("5 keywords"));
+  EXPECT_TRUE(checked[0].ends_with("  ok")) << checked[0];
+}
+
 TEST_F(CliTest, ListSourcesShowsTheSetInEffectAndWhereEachCameFrom) {
   WriteUserRecipes(
       "[[source]]\nname = \"baidu mobile\"\nenabled = false\n\n" +

@@ -152,6 +152,48 @@ INSTANTIATE_TEST_SUITE_P(
                    "no source of that name"}),
     RowName());
 
+// Written recipes read back as they were: the shipped sets hold every kind
+// of key, markers full of quotes and backslashes among them.
+class RecipeFileTextTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RecipeFileTextTest, ReadsBackAsTheRecipesItWasWrittenFrom) {
+  std::vector<CommentedRecipe> written;
+  const RecipeFile file = ParseRecipeFile(*ShippedRecipeText(GetParam()), GetParam());
+  ASSERT_FALSE(file.error) << file.error->Describe();
+  for (const RecipeEntry& entry : file.entries) written.push_back({entry.recipe, {"a \"note\""}});
+
+  const RecipeFile read = ParseRecipeFile(RecipeFileText(written), "written.toml");
+
+  ASSERT_FALSE(read.error) << read.error->Describe() << "\n" << RecipeFileText(written);
+  ASSERT_EQ(read.entries.size(), written.size());
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const SourceRecipe& a = written[i].recipe;
+    const SourceRecipe& b = read.entries[i].recipe;
+    EXPECT_EQ(b.name, a.name);
+    EXPECT_EQ(b.title, a.title);
+    EXPECT_EQ(b.address.Fill("k", 2), a.address.Fill("k", 2));
+    EXPECT_EQ(b.headers, a.headers);
+    EXPECT_EQ(b.pause_ms, a.pause_ms);
+    EXPECT_EQ(b.pages.has_value(), a.pages.has_value());
+    if (a.pages && b.pages) {
+      EXPECT_EQ(b.pages->address.Fill("k", 2), a.pages->address.Fill("k", 2));
+      EXPECT_EQ(b.pages->count.left, a.pages->count.left);
+    }
+    ASSERT_EQ(b.cuts.size(), a.cuts.size()) << a.name;
+    for (std::size_t c = 0; c < a.cuts.size(); ++c) {
+      EXPECT_EQ(b.cuts[c].markers.left, a.cuts[c].markers.left) << a.name;
+      EXPECT_EQ(b.cuts[c].markers.right, a.cuts[c].markers.right) << a.name;
+      EXPECT_EQ(b.cuts[c].split, a.cuts[c].split) << a.name;
+      EXPECT_EQ(b.cuts[c].json, a.cuts[c].json) << a.name;
+      EXPECT_EQ(b.cuts[c].unescape, a.cuts[c].unescape) << a.name;
+      EXPECT_EQ(b.cuts[c].remove, a.cuts[c].remove) << a.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedSets, RecipeFileTextTest,
+                         ::testing::Values("builtin", "current", "extra"));
+
 TEST(RecipeOverlayTest, ReplacesInPlaceLeavesOutAndAddsAfterInFileOrder) {
   std::vector<SourceRecipe> recipes = BuiltInRecipes();
   const std::string toml =
