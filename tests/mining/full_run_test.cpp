@@ -2,6 +2,7 @@
 // routed to loopback servers that answer with recorded-shape replies kept
 // under fixtures/sites.
 
+#include <cctype>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
@@ -12,6 +13,7 @@
 
 #include "mining/engine_requests.h"
 #include "mining/mining_run.h"
+#include "mining/recipe_file.h"
 #include "mining/recipe_set.h"
 #include "mining/recipe_source.h"
 #include "platform/http_exchange.h"
@@ -238,6 +240,48 @@ INSTANTIATE_TEST_SUITE_P(
                       WireRow{"AmpersandAndQuestionMarkStayOnlyTheSpaceIsEscaped", "a&b c?d",
                               "a&b%20c?d", "a&b%20c?d"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The shipped extra set, each source over a fake site that answers in the
+// shape its public samples show: JSON, JSONP, a GBK reply, escapes and
+// highlight marks, a second value after the first.
+std::vector<SourceRecipe> ExtraRecipes() {
+  const RecipeFile parsed = ParseRecipeFile(*ShippedRecipeText("extra"), "extra");
+  std::vector<SourceRecipe> recipes;
+  if (parsed.error) {
+    ADD_FAILURE() << parsed.error->Describe();
+    return recipes;
+  }
+  for (const RecipeEntry& entry : parsed.entries) recipes.push_back(entry.recipe);
+  return recipes;
+}
+
+class ExtraSourceTest : public FullRunTest, public ::testing::WithParamInterface<SourceRecipe> {};
+
+TEST_P(ExtraSourceTest, CutsItsSitesKeywords) {
+  const SourceRecipe& recipe = GetParam();
+  window.keyword.SetContent("手机"_gbk);
+  SourceContext context(window, engines);
+  Text expected;
+  for (const std::string& keyword : testing::SiteOf(recipe.name).keywords) {
+    expected += GbkFromUtf8(keyword) + "\r\n";
+  }
+
+  SourceFromRecipe(recipe, 0).step(context);
+
+  EXPECT_EQ(window.results.Content(), expected);
+  ASSERT_EQ(ReceivedRequests().size(), 1u);
+  EXPECT_NE(ReceivedRequests()[0].target.find("%E6%89%8B%E6%9C%BA"), std::string::npos)
+      << "the seed goes as UTF-8";
+}
+
+INSTANTIATE_TEST_SUITE_P(Extra, ExtraSourceTest, ::testing::ValuesIn(ExtraRecipes()),
+                         [](const auto& row) {
+                           std::string name = row.param.name;
+                           for (char& c : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
 
 }  // namespace
 }  // namespace kestrilo
