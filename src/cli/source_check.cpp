@@ -12,6 +12,14 @@ namespace {
 
 constexpr int kExitSourcesChanged = 4;
 
+std::size_t NameWidth(const std::vector<SourceRecipe>& recipes) {
+  std::size_t width = 0;
+  for (const SourceRecipe& recipe : recipes) width = std::max(width, Columns(recipe.name));
+  return width;
+}
+
+}  // namespace
+
 // Columns a UTF-8 text takes in a terminal: Chinese characters, like the
 // other wide East Asian forms, take two.
 std::size_t Columns(std::string_view utf8) {
@@ -38,14 +46,6 @@ std::string Padded(std::string text, std::size_t width) {
   if (columns < width) text.append(width - columns, ' ');
   return text;
 }
-
-std::size_t NameWidth(const std::vector<SourceRecipe>& recipes) {
-  std::size_t width = 0;
-  for (const SourceRecipe& recipe : recipes) width = std::max(width, Columns(recipe.name));
-  return width;
-}
-
-}  // namespace
 
 SourceVerdict JudgeSource(const RequestTally& tally, int keywords) {
   if (keywords > 0) return SourceVerdict::kOk;

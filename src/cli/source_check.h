@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/reporting_requests.h"
@@ -35,6 +36,11 @@ struct CheckedSource {
 int CheckSources(const std::vector<SourceRecipe>& recipes, const Text& seed,
                  ReportingRequests& requests, TerminalWindow& window, std::FILE* out,
                  std::vector<CheckedSource>* checked = nullptr);
+
+// Columns a UTF-8 text takes in a terminal (Chinese characters two), and
+// the text padded with blanks to `width` of them.
+std::size_t Columns(std::string_view utf8);
+std::string Padded(std::string text, std::size_t width);
 
 // One line per enabled recipe: name, origin, address.
 void ListSources(const std::vector<SourceRecipe>& recipes, std::FILE* out);

@@ -43,11 +43,11 @@ bool SuggestMendedRecipes(const std::vector<CheckedSource>& checked, const Text&
                           const std::string& file, std::FILE* out, std::string& error) {
   std::vector<CommentedRecipe> mended;
   std::size_t width = 0;
-  for (const CheckedSource& source : checked) width = std::max(width, source.recipe->name.size());
+  for (const CheckedSource& source : checked) width = std::max(width, Columns(source.recipe->name));
   for (const CheckedSource& source : checked) {
     if (source.verdict != SourceVerdict::kNoKeywords) continue;
     const SourceRecipe& recipe = *source.recipe;
-    std::string line = recipe.name + std::string(width - recipe.name.size(), ' ') + "  ";
+    std::string line = Padded(recipe.name, width) + "  ";
     // Without a count no page is asked, so cuts for the pages could never be
     // tried: the count markers are the ones to mend, by hand.
     if (recipe.pages && source.state.first_cut_reply.empty()) {

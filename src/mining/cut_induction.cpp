@@ -15,7 +15,7 @@
 #include "runtime/double_byte.h"
 #include "runtime/gbk.h"
 #include "runtime/text_commands.h"
-#include "runtime/variant.h"
+#include "runtime/variant.h"  // Utf16FromGbk, GbkFromUtf16
 #include "text/code_page_conversion.h"
 #include "text/marker_slicing.h"
 #include "text/quote_placeholder.h"

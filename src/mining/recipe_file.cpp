@@ -8,6 +8,7 @@
 #include <toml++/toml.h>
 
 #include "runtime/gbk.h"
+#include "web/request_headers.h"
 
 namespace kestrilo {
 namespace {
@@ -232,17 +233,9 @@ Text HeaderLine(const TableReader& source, const std::string& line) {
     throw Fault{at, "headers", "\"" + line + "\" is no \"Name: value\" line"};
   }
   if (HasControlCharacter(line)) throw Fault{at, "headers", "holds a control character"};
-  std::string spelt = line;
-  bool word_start = true;
-  for (std::size_t i = 0; i < colon; ++i) {
-    const char c = spelt[i];
-    if (c >= 'a' && c <= 'z' && word_start) spelt[i] = static_cast<char>(c - 'a' + 'A');
-    word_start = c == '-';
-  }
-  const Text gbk = GbkFromUtf8(spelt);
-  if (Utf8FromGbk(gbk) != spelt)
-    throw Fault{at, "headers", "holds characters GBK cannot represent"};
-  return gbk;
+  const Text gbk = GbkFromUtf8(line);
+  if (Utf8FromGbk(gbk) != line) throw Fault{at, "headers", "holds characters GBK cannot represent"};
+  return NormalizeHeaders(gbk);
 }
 
 RecipeCut ReadCut(const TableReader& cut) {
