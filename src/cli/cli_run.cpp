@@ -12,8 +12,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include <unistd.h>
-
 #include "cli/cli_options.h"
 #include "cli/keyword_filter.h"
 #include "cli/keyword_ledger.h"
@@ -25,8 +23,10 @@
 #include "cli/source_mending.h"
 #include "cli/terminal_window.h"
 #include "mining/recipe_set.h"
+#include "platform/console.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
+#include "runtime/file_path.h"
 #include "runtime/file_writer.h"
 #include "runtime/gbk.h"
 #include "text/remove_duplicates.h"
@@ -40,12 +40,12 @@ constexpr int kExitNoHttpClient = 5;
 constexpr int kExitInterrupted = 130;
 
 void PrintError(const std::string& utf8) {
-  std::fputs(("kestrilo-cli: " + utf8 + "\n").c_str(), stderr);
+  WriteText(stderr, "kestrilo-cli: " + utf8 + "\n");
 }
 
 int Usage(const std::string& error) {
   if (!error.empty()) PrintError(error);
-  std::fputs(UsageText(), stderr);
+  WriteText(stderr, UsageText());
   return kExitUsage;
 }
 
@@ -55,7 +55,7 @@ std::optional<std::vector<Text>> GbkSeeds(const std::vector<std::string>& seeds)
   std::vector<Text> converted;
   for (const std::string& seed : seeds) {
     if (seed.empty()) {
-      std::fputs("请输入想要挖掘的关键词\n", stderr);
+      WriteText(stderr, "请输入想要挖掘的关键词\n");
       return std::nullopt;
     }
     Text gbk = GbkFromUtf8(seed);
@@ -75,7 +75,7 @@ std::optional<std::vector<std::string>> SeedsFromFile(const std::string& path) {
   std::ifstream file;
   std::istream* in = &std::cin;
   if (path != "-") {
-    file.open(path, std::ios::binary);
+    file.open(PathFromUtf8(path), std::ios::binary);
     if (!file) return std::nullopt;
     in = &file;
   }
@@ -99,7 +99,7 @@ RunStop& TheStop() {
 // Standard output that cannot take the list (a full disk, a closed pipe)
 // is a failure to write it, said as such.
 int WriteToStdout(const std::string& content, int status) {
-  const bool written = std::fwrite(content.data(), 1, content.size(), stdout) == content.size();
+  const bool written = WriteText(stdout, content);
   if (written && std::fflush(stdout) == 0) return status;
   PrintError(std::string("could not write to standard output: ") + std::strerror(errno));
   return kExitWriteFailed;
@@ -122,15 +122,22 @@ std::optional<std::vector<SourceRecipe>> RecipesInEffect(const CliOptions& optio
 }  // namespace
 
 int RunCli(int argc, char** argv) {
-  const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+  PrepareConsole();
+  // The arguments as UTF-8 whatever the system handed over.
+  std::vector<std::string> args = CommandLineUtf8(argc, argv);
+  std::vector<char*> arg_pointers;
+  for (std::string& arg : args) arg_pointers.push_back(arg.data());
+  arg_pointers.push_back(nullptr);
+  const ParsedCommandLine parsed =
+      ParseCommandLine(static_cast<int>(args.size()), arg_pointers.data());
   if (!parsed.options) return Usage(parsed.error);
   const CliOptions& options = *parsed.options;
   if (options.help) {
-    std::fputs(UsageText(), stdout);
+    WriteText(stdout, UsageText());
     return 0;
   }
   if (options.version) {
-    std::fputs("kestrilo-cli 0.1.0\n", stdout);
+    WriteText(stdout, "kestrilo-cli 0.1.0\n");
     return 0;
   }
   const std::optional<std::vector<SourceRecipe>> recipes = RecipesInEffect(options);
@@ -174,9 +181,11 @@ int RunCli(int argc, char** argv) {
   SetExtraTrustedCa(options.cacert);
   // A file-size limit then fails the write with EFBIG, which is reported,
   // instead of ending the program by a signal.
+#ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);
+#endif
 
-  TerminalReport report(stderr, !options.quiet && isatty(STDERR_FILENO) == 1, options.verbose);
+  TerminalReport report(stderr, !options.quiet && IsTerminal(stderr), options.verbose);
   RunStop& stop = TheStop();
   TerminalUiPort ui_port(report, &stop);
   ScopedUiPort installed(ui_port);

@@ -33,12 +33,14 @@ class RunStop {
   std::condition_variable changed_;
 };
 
-// From here on SIGINT is taken by a thread of its own, so that what it sets
-// off is ordinary code rather than a signal handler's. Call it before any
-// other thread starts: the signal is blocked in the caller, and the threads
-// it starts later inherit that. The first Ctrl+C cancels every transfer
-// under way and stops `stop`; the second only says that what was found is
-// still being written; a third ends the program at once with `exit_code`.
+// From here on Ctrl+C is taken by a thread of its own, so that what it
+// sets off is ordinary code rather than a signal handler's: on Linux a
+// thread waiting for SIGINT (call this before any other thread starts: the
+// signal is blocked in the caller, and the threads it starts later inherit
+// that), on Windows the thread the console control handler runs on. The
+// first Ctrl+C cancels every transfer under way and stops `stop`; the
+// second only says that what was found is still being written; a third
+// ends the program at once with `exit_code`.
 void StopOnCtrlC(RunStop& stop, int exit_code);
 
 }  // namespace kestrilo

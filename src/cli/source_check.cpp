@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "mining/recipe_source.h"
+#include "platform/console.h"
 #include "runtime/gbk.h"
 
 namespace kestrilo {
@@ -96,7 +97,7 @@ int CheckSources(const std::vector<SourceRecipe>& recipes, const Text& seed,
                              Padded(std::to_string(keywords) + " keywords", 13) + "  " +
                              VerdictText(verdict) + "\n";
     window.ClearSource();
-    std::fputs(line.c_str(), out);
+    WriteText(out, line);
     std::fflush(out);
   }
   return all_ok ? 0 : kExitSourcesChanged;
@@ -113,7 +114,7 @@ void ListSources(const std::vector<SourceRecipe>& recipes, std::FILE* out) {
     const std::string line = Padded(recipe.name, width) + "  " +
                              Padded(recipe.Origin(), origin_width) + "  " +
                              Utf8FromGbk(recipe.address.Fill("{seed}")) + "\n";
-    std::fputs(line.c_str(), out);
+    WriteText(out, line);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "mining/cut_induction.h"
 #include "mining/recipe_file.h"
+#include "platform/console.h"
 #include "runtime/file_writer.h"
 #include "runtime/gbk.h"
 #include "text/url_encoding.h"
@@ -71,7 +72,7 @@ bool SuggestMendedRecipes(const std::vector<CheckedSource>& checked, const Text&
         mended.push_back(std::move(entry));
       }
     }
-    std::fputs((line + "\n").c_str(), out);
+    WriteText(out, line + "\n");
   }
   std::string text =
       "# Recipes mended by kestrilo-cli --check --suggest. Read them, then try them:\n"

@@ -5,13 +5,14 @@
 #include <thread>
 
 #include "cli/terminal_text.h"
+#include "platform/console.h"
 #include "runtime/gbk.h"
 
 namespace kestrilo {
 
 void TerminalReport::ClearShown() {
   if (!progress_shown_) return;
-  std::fputs("\r\033[K", stream_);
+  WriteText(stream_, "\r\033[K");
   progress_shown_ = false;
 }
 
@@ -24,7 +25,7 @@ void TerminalReport::Progress(const std::string& utf8) {
   if (!progress_) return;
   const std::lock_guard lock(mutex_);
   ClearShown();
-  std::fputs(ForTerminal(utf8).c_str(), stream_);
+  WriteText(stream_, ForTerminal(utf8));
   std::fflush(stream_);
   progress_shown_ = true;
 }
@@ -32,7 +33,7 @@ void TerminalReport::Progress(const std::string& utf8) {
 void TerminalReport::KeepProgress() {
   const std::lock_guard lock(mutex_);
   if (!progress_shown_) return;
-  std::fputc('\n', stream_);
+  WriteText(stream_, "\n");
   std::fflush(stream_);
   progress_shown_ = false;
 }
@@ -40,8 +41,8 @@ void TerminalReport::KeepProgress() {
 void TerminalReport::Line(const std::string& utf8) {
   const std::lock_guard lock(mutex_);
   ClearShown();
-  std::fputs(ForTerminal(utf8, true).c_str(), stream_);
-  std::fputc('\n', stream_);
+  WriteText(stream_, ForTerminal(utf8, true));
+  WriteText(stream_, "\n");
   std::fflush(stream_);
 }
 

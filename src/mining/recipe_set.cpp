@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/user_folder.h"
+#include "runtime/file_path.h"
+
 namespace kestrilo {
 namespace {
 
@@ -62,7 +65,7 @@ std::optional<RecipeError> ReadRecipeFile(const std::string& path,
     return RecipeError{path, 0, "", "", message};
   };
   std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  const std::filesystem::file_status status = std::filesystem::status(PathFromUtf8(path), error);
   if (status.type() == std::filesystem::file_type::not_found) return std::nullopt;
   if (status.type() == std::filesystem::file_type::none) {
     return fail("cannot be read: " + error.message());
@@ -72,11 +75,11 @@ std::optional<RecipeError> ReadRecipeFile(const std::string& path,
   if (!std::filesystem::is_regular_file(status)) {
     return fail("is not a regular file; not a recipe file");
   }
-  if (std::filesystem::file_size(path, error) > kMaxRecipeFileBytes) {
+  if (std::filesystem::file_size(PathFromUtf8(path), error) > kMaxRecipeFileBytes) {
     return fail("is larger than 1 MiB; not a recipe file");
   }
   errno = 0;
-  std::ifstream stream(path, std::ios::binary);
+  std::ifstream stream(PathFromUtf8(path), std::ios::binary);
   if (!stream) return fail(std::string("cannot be read: ") + std::strerror(errno));
   std::string text;
   // Read at most one byte past the limit: the file may grow meanwhile.
@@ -145,16 +148,13 @@ std::optional<RecipeError> ApplyRecipeFile(std::vector<SourceRecipe>& recipes,
 }
 
 std::string UserRecipeFilePath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder;
-  if (config && *config) {
-    folder = config;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    folder = std::string(home) + "/.config";
-  } else {
-    return {};
-  }
+  const std::string folder = UserConfigFolder();
+  if (folder.empty()) return {};
+#ifdef _WIN32
+  return folder + "\\kestrilo\\sources.toml";
+#else
   return folder + "/kestrilo/sources.toml";
+#endif
 }
 
 RecipeSet LoadRecipeSet(const std::string& path, bool must_exist) {

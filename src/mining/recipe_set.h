@@ -33,7 +33,8 @@ std::optional<RecipeError> ApplyRecipeFile(std::vector<SourceRecipe>& recipes,
                                            const RecipeFile& file);
 
 // $XDG_CONFIG_HOME/kestrilo/sources.toml, or ~/.config/kestrilo/sources.toml
-// when XDG_CONFIG_HOME is unset or empty; empty when HOME is unset too.
+// when XDG_CONFIG_HOME is unset or empty; empty when HOME is unset too. On
+// Windows %APPDATA%\kestrilo\sources.toml.
 std::string UserRecipeFilePath();
 
 struct RecipeSet {

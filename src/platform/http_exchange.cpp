@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/late_bound_curl.h"
+#include "platform/system_certificates.h"
 #include "runtime/double_byte.h"
 #include "runtime/ui_port.h"
 
@@ -338,8 +339,8 @@ bool AddPemCertificates(X509_STORE* store, const std::string& path) {
   return added > 0;
 }
 
-// The certificates every verifying exchange trusts: the system bundle curl
-// was built to use, and the extra CA file when one is set. Parsing the
+// The certificates every verifying exchange trusts: the system's, and the
+// extra CA file when one is set. Parsing the
 // bundle (some 150 certificates) was most of a run's CPU time when every
 // TLS connection did it afresh, so it is parsed once per process, and again
 // only when the extra file changes. The caller holds a reference of its own;
@@ -369,10 +370,7 @@ class TrustStore {
     extra_ca_ = extra_ca;
     built_ = true;
     if (store_ == nullptr) return;
-    const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
-    if (curl->cainfo != nullptr) X509_STORE_load_file(store_, curl->cainfo);
-    if (curl->capath != nullptr) X509_STORE_load_path(store_, curl->capath);
-    ERR_clear_error();
+    AddSystemCertificates(store_);
     // As curl sets up a store of its own: an intermediate in the bundle
     // anchors a chain too.
     X509_STORE_set_flags(store_, X509_V_FLAG_PARTIAL_CHAIN);

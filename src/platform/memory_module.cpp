@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-#include <sys/mman.h>
-
 #include "platform/bounded_bytes.h"
 #include "platform/image_call.h"
+#include "platform/image_memory.h"
 #include "platform/pe_format.h"
 #include "runtime/conversion.h"
 
@@ -74,31 +73,6 @@ std::optional<Layout> ReadLayout(const BoundedBytes& file) {
   }
   layout.image_size = image_size;
   return layout;
-}
-
-std::uint8_t* AsBytes(void* memory) { return static_cast<std::uint8_t*>(memory); }
-
-// Read-write-execute: a packed image unpacks itself in place and then runs.
-std::uint8_t* MapImage(std::uint32_t preferred_base, std::size_t size) {
-  constexpr int kProtection = PROT_READ | PROT_WRITE | PROT_EXEC;
-  constexpr int kFlags = MAP_PRIVATE | MAP_ANONYMOUS;
-  void* const failed = MAP_FAILED;
-  if (preferred_base != 0) {
-    // A kernel too old for NOREPLACE takes the address as a hint and may
-    // answer elsewhere, which is as good as the fallback below.
-    void* at = mmap(reinterpret_cast<void*>(std::uintptr_t{preferred_base}), size, kProtection,
-                    kFlags | MAP_FIXED_NOREPLACE, -1, 0);
-    if (at != failed) return AsBytes(at);
-  }
-#if defined(MAP_32BIT)
-  // The image holds its addresses in 32 bits: below 4 GiB the relocated
-  // values and resolved imports still name real addresses.
-  if (void* at = mmap(nullptr, size, kProtection, kFlags | MAP_32BIT, -1, 0); at != failed) {
-    return AsBytes(at);
-  }
-#endif
-  void* at = mmap(nullptr, size, kProtection, kFlags, -1, 0);
-  return at == failed ? nullptr : AsBytes(at);
 }
 
 // Adds `delta` to every 32-bit (HIGHLOW) target; other kinds are skipped.
@@ -187,10 +161,10 @@ bool MemoryModule::Load(std::span<const std::uint8_t> image, std::uintptr_t reso
   const pe::OptionalHeader32& optional = layout->headers.optional_header;
   const auto size = static_cast<std::size_t>(layout->image_size);
 
-  std::uint8_t* const memory = MapImage(optional.image_base, size);
+  std::uint8_t* const memory = MapImageMemory(optional.image_base, size);
   if (memory == nullptr) return false;
   const auto release = [&] {
-    munmap(memory, size);
+    UnmapImageMemory(memory, size);
     return false;
   };
   const WritableBoundedBytes mapped(memory, size);
@@ -240,7 +214,7 @@ bool MemoryModule::Free() {
   // The entry point and kind recorded at load, not re-read from headers the
   // image's own code may have rewritten since.
   if (mapping.dll) CallAddress(mapping.base + mapping.entry_point, {0, kProcessDetach, 0});
-  if (munmap(reinterpret_cast<void*>(mapping.base), mapping.size) != 0) return false;
+  if (!UnmapImageMemory(reinterpret_cast<void*>(mapping.base), mapping.size)) return false;
   mapping = Mapping{};
   return true;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 // The one conversion loop behind every charset edge of the runtime: iconv
-// with each character it cannot convert replaced, so that an unmappable or
-// malformed character costs one replacement instead of the whole text.
-// Internal to the runtime.
+// on Linux, the code-page functions on Windows, with each character that
+// cannot be converted replaced, so that an unmappable or malformed character
+// costs one replacement instead of the whole text. Encodings are named as
+// iconv names them on both. Internal to the runtime.
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +31,10 @@ SkipLength SkipFor(std::string_view iconv_name);
 // iconv does not know one of the encodings.
 std::optional<std::string> IconvConvert(std::string_view input, const char* to, const char* from,
                                         std::string_view replacement);
+
+// The GBK code of every BMP character: below 0x100 a single byte, else lead
+// and trail byte; `unmapped` where GBK has none.
+void FillGbkCodes(std::array<std::uint16_t, 0x10000>& codes, std::uint16_t unmapped);
 
 // UTF-16LE bytes and UTF-16 strings, both ways.
 std::u16string WideFromLe(std::string_view bytes);

@@ -21,14 +21,24 @@ int ClampedSize(std::size_t size) {
 // boundary; from there a run of lead-range bytes steps two at a time. The
 // run is scanned back from the candidate no further than the last boundary
 // already known, which keeps the whole search linear.
+// glibc's memmem is the fastest search at hand; Windows' C library has none.
+const char* Search(const char* text, std::size_t size, std::string_view sought) {
+#ifdef _WIN32
+  const std::size_t at = std::string_view(text, size).find(sought);
+  return at == std::string_view::npos ? nullptr : text + at;
+#else
+  return static_cast<const char*>(memmem(text, size, sought.data(), sought.size()));
+#endif
+}
+
 int FindForward(std::string_view text, std::string_view sought, std::size_t begin,
                 std::size_t end) {
   std::size_t known = begin;  // a character boundary of the walk
   std::size_t from = begin;
   while (from + sought.size() <= end) {
-    const void* hit = memmem(text.data() + from, end - from, sought.data(), sought.size());
+    const char* hit = Search(text.data() + from, end - from, sought);
     if (hit == nullptr) return -1;
-    const std::size_t pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+    const std::size_t pos = static_cast<std::size_t>(hit - text.data());
     std::size_t run = pos;
     while (run > known && IsLeadByte(static_cast<unsigned char>(text[run - 1]))) --run;
     if ((pos - run) % 2 == 0) return EndsWalk(text, pos) ? -1 : static_cast<int>(pos) + 1;

@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <memory>
 
-#include <iconv.h>
-
 #include "runtime/iconv_convert.h"
 
 namespace kestrilo {
@@ -19,27 +17,7 @@ using GbkTable = std::array<std::uint16_t, 0x10000>;
 
 std::unique_ptr<GbkTable> BuildTable() {
   auto table = std::make_unique<GbkTable>();
-  table->fill(kUnmapped);
-  const iconv_t cd = iconv_open("GBK", "UTF-16LE");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return table;
-  for (std::uint32_t code = 1; code < 0x10000; ++code) {
-    if (code >= 0xD800 && code <= 0xDFFF) continue;
-    char in[2] = {static_cast<char>(code & 0xFF), static_cast<char>(code >> 8)};
-    char out[8];
-    char* in_ptr = in;
-    char* out_ptr = out;
-    std::size_t in_left = 2;
-    std::size_t out_left = sizeof out;
-    if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) == static_cast<std::size_t>(-1)) {
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      continue;
-    }
-    const std::size_t length = sizeof out - out_left;
-    const auto byte = [&out](std::size_t i) { return static_cast<unsigned char>(out[i]); };
-    if (length == 1) (*table)[code] = byte(0);
-    if (length == 2) (*table)[code] = static_cast<std::uint16_t>(byte(0) << 8 | byte(1));
-  }
-  iconv_close(cd);
+  detail::FillGbkCodes(*table, kUnmapped);
   return table;
 }
 

@@ -17,23 +17,30 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/resource.h>
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#endif
 
 #include "runtime/gbk.h"
 
+#include "support/child_process.h"
 #include "support/fake_sites.h"
 #include "support/loopback_server.h"
 #include "support/named_rows.h"
 #include "support/test_certificates.h"
 
-extern char** environ;
-
 namespace kestrilo {
 namespace {
+
+// Where the program looks for the user's recipe folder, and the file's
+// name in that folder as messages show it.
+#ifdef _WIN32
+constexpr const char* kConfigVariable = "APPDATA";
+#define USER_RECIPE_FILE "kestrilo\\sources.toml"
+#else
+constexpr const char* kConfigVariable = "XDG_CONFIG_HOME";
+#define USER_RECIPE_FILE "kestrilo/sources.toml"
+#endif
 
 using testing::ExpectedSiteKeywords;
 using testing::FakeSiteList;
@@ -71,13 +78,21 @@ class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = std::filesystem::temp_directory_path() /
-              ("kestrilo_cli_" + std::to_string(getpid()) + "_" +
+              ("kestrilo_cli_" + std::to_string(testing::CurrentProcessId()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_ / "config" / "kestrilo");
     // The child reads its user recipes from here, never from the real home.
-    setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
+    testing::SetEnvironment(kConfigVariable, (folder_ / "config").string().c_str());
   }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  void TearDown() override {
+    // A child's console host on Windows may hold its files a moment longer.
+    std::error_code error;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      if (std::filesystem::remove_all(folder_, error) != static_cast<std::uintmax_t>(-1)) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    FAIL() << "cannot remove " << folder_ << ": " << error.message();
+  }
 
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
 
@@ -101,50 +116,36 @@ class CliTest : public ::testing::Test {
   }
 
   void WriteUserRecipes(const std::string& toml) const {
-    std::ofstream(folder_ / "config" / "kestrilo" / "sources.toml") << toml;
+    std::ofstream(folder_ / "config" / "kestrilo" / "sources.toml", std::ios::binary) << toml;
   }
 
   // `input` is the child's standard input; `meanwhile` runs while it works.
   Outcome Cli(std::vector<std::string> args, const std::string& input = {},
-              const std::function<void(pid_t)>& meanwhile = {}) const {
+              const std::function<void(testing::ChildProcess&)>& meanwhile = {}) const {
     args.insert(args.begin(), KESTRILO_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
     const std::string in = PathOf("stdin"), err = PathOf("stderr");
     const std::string out = stdout_to_.empty() ? PathOf("stdout") : stdout_to_;
     std::ofstream(in, std::ios::binary) << input;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
     Outcome outcome;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << argv[0];
+    testing::ChildProcess child(args, in, out, err, static_cast<bool>(meanwhile));
+    if (!child.started()) {
+      ADD_FAILURE() << "cannot start " << args[0];
       return outcome;
     }
-    if (meanwhile) meanwhile(pid);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    if (meanwhile) meanwhile(child);
+    const testing::ChildProcess::Ended ended = child.Wait();
     outcome.wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.cpu_seconds =
-        static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.cpu_seconds = ended.cpu_seconds;
+    outcome.exit_code = ended.exit_code;
     outcome.out = stdout_to_.empty() ? ReadFile(out) : "";
     outcome.err = ReadFile(err);
     return outcome;
   }
 
   Outcome FullRun(std::vector<std::string> extra, const std::string& input = {},
-                  const std::function<void(pid_t)>& meanwhile = {}) const {
+                  const std::function<void(testing::ChildProcess&)>& meanwhile = {}) const {
     std::vector<std::string> args = Routed();
     args.insert(args.end(), extra.begin(), extra.end());
     return Cli(args, input, meanwhile);
@@ -527,7 +528,7 @@ TEST_F(CliTest, ListSourcesShowsTheSetInEffectAndWhereEachCameFrom) {
   EXPECT_THAT(user[0], HasSubstr(" built-in "));
   EXPECT_THAT(user[4], ::testing::StartsWith("taobao suggestion "));
   EXPECT_THAT(user[5], ::testing::StartsWith("example suggestion "));
-  EXPECT_THAT(user[5], HasSubstr("kestrilo/sources.toml:7 "));
+  EXPECT_THAT(user[5], HasSubstr(USER_RECIPE_FILE ":7 "));
   EXPECT_THAT(user[5], HasSubstr(" https://suggest.example.com/complete?q={seed}&limit=10"));
   // --sources is read instead of the user's file.
   ASSERT_EQ(given.size(), 6u);
@@ -629,7 +630,11 @@ TEST_P(BadRecipeFileTest, ExitsTwoBeforeAnyRequest) {
   } else {
     if (row.toml) std::ofstream(PathOf("bad.toml")) << row.toml;
     if (row.fifo) {
+#ifdef _WIN32
+      GTEST_SKIP() << "Windows has no FIFOs in its file system";
+#else
       ASSERT_EQ(mkfifo(PathOf("bad.toml").c_str(), 0600), 0);
+#endif
     }
     args.insert(args.end(), {"--sources", PathOf("bad.toml")});
   }
@@ -647,7 +652,7 @@ INSTANTIATE_TEST_SUITE_P(
     Files, BadRecipeFileTest,
     ::testing::Values(
         BadRecipeRow{"UserFileWithASyntaxError", true, "[[source]\n",
-                     "kestrilo/sources.toml:1: Error while parsing"},
+                     USER_RECIPE_FILE ":1: Error while parsing"},
         BadRecipeRow{"GivenFileWithAWrongType", false,
                      "[[source]]\nname = \"baidu mobile\"\nenabled = 0\n",
                      "bad.toml:3: source \"baidu mobile\", key \"enabled\": is an integer"},
@@ -655,7 +660,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "bad.toml: is neither a recipe set (builtin, current, extra) nor a readable "
                      "file"},
         BadRecipeRow{"UserFileUsingAnUnknownSet", true, "\nuse = [\"current\", \"extar\"]\n",
-                     "kestrilo/sources.toml:2: key \"use\": 'extar' is not a recipe set "
+                     USER_RECIPE_FILE ":2: key \"use\": 'extar' is not a recipe set "
                      "(builtin, current, extra)"},
         BadRecipeRow{"GivenFileThatIsAFifo", false, nullptr, "bad.toml: is not a regular file",
                      true},
@@ -796,9 +801,9 @@ TEST_F(CliTest, CsvFileIsUtf8WithAMarkUnlessGbkIsAsked) {
 TEST_F(CliTest, CtrlCStopsTheRunAndWritesWhatWasFound) {
   sites_.SetReplyDelay(std::chrono::milliseconds(400));
 
-  const Outcome run = FullRun({"-o", PathOf("list.txt"), "手机"}, "", [](pid_t pid) {
+  const Outcome run = FullRun({"-o", PathOf("list.txt"), "手机"}, "", [](testing::ChildProcess& child) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    kill(pid, SIGINT);
+    child.Interrupt();
   });
 
   EXPECT_EQ(run.exit_code, 130) << run.err;
@@ -829,11 +834,11 @@ TEST_P(CtrlCTest, EndsEveryWaitAtOnceAndWritesWhatWasFound) {
   std::vector<std::string> args = {"--timeout", "90", "-o", PathOf("list.txt")};
   args.insert(args.end(), row.args.begin(), row.args.end());
 
-  const Outcome run = FullRun(args, "", [&](pid_t pid) {
+  const Outcome run = FullRun(args, "", [&](testing::ChildProcess& child) {
     const auto start = std::chrono::steady_clock::now();
     for (const int at : row.ctrl_c_ms) {
       std::this_thread::sleep_until(start + std::chrono::milliseconds(at));
-      kill(pid, SIGINT);
+      child.Interrupt();
     }
   });
 
@@ -940,6 +945,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(CliTest, AFullStandardOutputIsAFailureSaidAsSuch) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no /dev/full";
+#endif
   stdout_to_ = "/dev/full";
 
   const Outcome run = FullRun({"手机"});
@@ -951,10 +959,13 @@ TEST_F(CliTest, AFullStandardOutputIsAFailureSaidAsSuch) {
 // A libcurl.so.4 without curl's functions, found first through
 // LD_LIBRARY_PATH.
 TEST_F(CliTest, ALibcurlThatCannotLoadIsNamedWithAnExitCodeOfItsOwn) {
-  setenv("LD_LIBRARY_PATH", KESTRILO_BROKEN_CURL_DIR, 1);
+#ifdef _WIN32
+  GTEST_SKIP() << "libcurl is linked into the Windows program";
+#else
+  testing::SetEnvironment("LD_LIBRARY_PATH", KESTRILO_BROKEN_CURL_DIR);
   const Outcome run = FullRun({"--verbose", "手机"});
   const Outcome check = FullRun({"--check"});
-  unsetenv("LD_LIBRARY_PATH");
+  testing::SetEnvironment("LD_LIBRARY_PATH", nullptr);
 
   EXPECT_EQ(run.exit_code, 5);
   EXPECT_EQ(Lines(run.err),
@@ -964,6 +975,7 @@ TEST_F(CliTest, ALibcurlThatCannotLoadIsNamedWithAnExitCodeOfItsOwn) {
   EXPECT_EQ(check.exit_code, 5);
   EXPECT_EQ(check.out, "");
   EXPECT_EQ(sites_.Requests(), 0);
+#endif
 }
 
 TEST_F(CliTest, HelpAndVersionGoToStdout) {

@@ -10,6 +10,7 @@
 #include "mining/recipe_set.h"
 
 #include "support/built_in_sites.h"
+#include "support/child_process.h"
 #include "support/named_rows.h"
 
 namespace kestrilo {
@@ -226,22 +227,34 @@ TEST(RecipeSetTest, AMissingUserFileIsNoFaultButAMissingGivenFileIs) {
 }
 
 TEST(RecipeSetTest, UserFileComesFromXdgConfigHomeThenHome) {
+#ifdef _WIN32
+  const std::string saved = std::getenv("APPDATA") ? std::getenv("APPDATA") : "";
+  testing::SetEnvironment("APPDATA", "C:\\Users\\u\\AppData\\Roaming");
+  const std::string from_app_data = UserRecipeFilePath();
+  testing::SetEnvironment("APPDATA", nullptr);
+  const std::string from_nothing = UserRecipeFilePath();
+  testing::SetEnvironment("APPDATA", saved.c_str());
+
+  EXPECT_EQ(from_app_data, "C:\\Users\\u\\AppData\\Roaming\\kestrilo\\sources.toml");
+  EXPECT_EQ(from_nothing, "");
+#else
   const std::string saved_config =
       std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
   const std::string saved_home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  setenv("XDG_CONFIG_HOME", "/cfg", 1);
-  setenv("HOME", "/home/u", 1);
+  testing::SetEnvironment("XDG_CONFIG_HOME", "/cfg");
+  testing::SetEnvironment("HOME", "/home/u");
   const std::string from_config = UserRecipeFilePath();
-  setenv("XDG_CONFIG_HOME", "", 1);
+  testing::SetEnvironment("XDG_CONFIG_HOME", "");
   const std::string from_home = UserRecipeFilePath();
-  unsetenv("HOME");
+  testing::SetEnvironment("HOME", nullptr);
   const std::string from_nothing = UserRecipeFilePath();
-  setenv("XDG_CONFIG_HOME", saved_config.c_str(), 1);
-  setenv("HOME", saved_home.c_str(), 1);
+  testing::SetEnvironment("XDG_CONFIG_HOME", saved_config.c_str());
+  testing::SetEnvironment("HOME", saved_home.c_str());
 
   EXPECT_EQ(from_config, "/cfg/kestrilo/sources.toml");
   EXPECT_EQ(from_home, "/home/u/.config/kestrilo/sources.toml");
   EXPECT_EQ(from_nothing, "");
+#endif
 }
 
 // The opt-in set must load, and must change only sources the built-ins have.

@@ -6,16 +6,17 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "support/built_in_sites.h"
+#include "support/child_process.h"
 #include "support/named_rows.h"
+#include "support/whole_match.h"
 
 namespace kestrilo {
 namespace {
 
 using ::testing::ElementsAreArray;
-using ::testing::MatchesRegex;
+using testing::WholeMatch;
 using testing::RecipeNames;
 
 const std::vector<std::string> kBuiltInNames = {"baidu suggestion",  "sogou suggestion",
@@ -61,7 +62,7 @@ TEST_P(ShippedSetTest, LoadsOverTheBuiltInsAsTheFileOfTheTreeSaysWithItsOwnOrigi
   ASSERT_FALSE(loaded.error.has_value()) << loaded.error->Describe();
   EXPECT_THAT(RecipeNames(loaded.recipes), ElementsAreArray(row.names));
   for (const SourceRecipe& recipe : loaded.recipes) {
-    EXPECT_THAT(recipe.Origin(), MatchesRegex("built-in|" + std::string(row.set) + ":[0-9]+"));
+    EXPECT_THAT(recipe.Origin(), WholeMatch("built-in|" + std::string(row.set) + ":[0-9]+"));
   }
 }
 
@@ -94,7 +95,7 @@ class RecipeFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = std::filesystem::temp_directory_path() /
-              ("kestrilo_sets_" + std::to_string(getpid()) + "_" +
+              ("kestrilo_sets_" + std::to_string(testing::CurrentProcessId()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder_);
   }
@@ -180,7 +181,7 @@ TEST_F(RecipeOriginTest, GivesTheSetOrFileAndTheLine) {
   const RecipeSet set = LoadRecipeLayers(Layers({"current", "@/mine.toml"}, Recipe("zeta")));
 
   ASSERT_FALSE(set.error.has_value()) << set.error->Describe();
-  EXPECT_THAT(set.recipes.front().Origin(), MatchesRegex("current:[1-9][0-9]*"));
+  EXPECT_THAT(set.recipes.front().Origin(), WholeMatch("current:[1-9][0-9]*"));
   EXPECT_EQ(set.recipes.back().Origin(), InFolder("@/mine.toml:1"));
 }
 

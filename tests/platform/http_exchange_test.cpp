@@ -5,17 +5,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "runtime/gbk.h"
-
+#include "support/child_process.h"
 #include "support/loopback_server.h"
 #include "support/raw_http_server.h"
 #include "support/recording_ui_port.h"
 #include "support/test_certificates.h"
+#include "support/whole_match.h"
 
 namespace kestrilo {
 namespace {
@@ -168,18 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- failures a real network produces ---------------------------------------------
 
-int UnusedPort() {
-  const int probe = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-  close(probe);
-  return ntohs(address.sin_port);
-}
-
 TEST_F(HttpExchangeTest, AddressesThatCannotGoOnTheWireFailAtAddressSplit) {
   for (const auto& [host, port] :
        {std::pair<Text, int>{"", 80}, {"bad host", 80}, {"h.cn", 0}, {"h.cn", 70000}}) {
@@ -191,7 +177,7 @@ TEST_F(HttpExchangeTest, AddressesThatCannotGoOnTheWireFailAtAddressSplit) {
 }
 
 TEST_F(HttpExchangeTest, NoConnectionFailsAtSend) {
-  EXPECT_EQ(PerformExchange(RequestFor("http://127.0.0.1:" + std::to_string(UnusedPort()) + "/"))
+  EXPECT_EQ(PerformExchange(RequestFor("http://127.0.0.1:" + std::to_string(testing::UnusedPort()) + "/"))
                 .failed_at,
             ExchangeStage::kSend);
   EXPECT_EQ(PerformExchange(RequestFor("http://nowhere.invalid/")).failed_at, ExchangeStage::kSend);
@@ -336,7 +322,7 @@ TEST_F(HttpExchangeTest, TotalTimeoutEndsATrickleAsAFailedReadAndCountsRedirectH
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s) << path;
     EXPECT_EQ(response.failed_at, ExchangeStage::kRead) << path;
     EXPECT_EQ(response.status, 200) << path;
-    EXPECT_THAT(BodyOf(response), ::testing::MatchesRegex("x+")) << path;
+    EXPECT_THAT(BodyOf(response), testing::WholeMatch("x+")) << path;
   }
 }
 
@@ -558,19 +544,9 @@ class ScopedEnvironment {
  public:
   ScopedEnvironment(const char* name, const char* value) : name_(name) {
     if (const char* old = getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
+    testing::SetEnvironment(name, value);
   }
-  ~ScopedEnvironment() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
+  ~ScopedEnvironment() { testing::SetEnvironment(name_, old_ ? old_->c_str() : nullptr); }
 
  private:
   const char* name_;

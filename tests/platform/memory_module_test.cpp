@@ -12,11 +12,16 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mman.h>
+#endif
 
 #include "platform/image_call.h"
+#include "platform/image_memory.h"
 #include "platform/pe_format.h"
-
 #include "support/pe_image_builder.h"
 
 namespace kestrilo {
@@ -68,7 +73,13 @@ ImageBuilder FullImage(bool dll) {
 }
 
 bool IsMapped(std::uintptr_t address) {
+#ifdef _WIN32
+  MEMORY_BASIC_INFORMATION region{};
+  return ::VirtualQuery(reinterpret_cast<void*>(address), &region, sizeof region) != 0 &&
+         region.State == MEM_COMMIT;
+#else
   return msync(reinterpret_cast<void*>(address), 1, MS_ASYNC) == 0;
+#endif
 }
 
 std::uint32_t Read32(std::uintptr_t address) {
@@ -215,7 +226,7 @@ TEST_F(MemoryModuleTest, CopiesShareOneMappingThatOutlivesThem) {
     base = scoped.Base();
   }
   EXPECT_TRUE(IsMapped(base));
-  munmap(reinterpret_cast<void*>(base), kImageSize);
+  UnmapImageMemory(reinterpret_cast<void*>(base), kImageSize);
 }
 
 TEST_F(MemoryModuleTest, ApplySkinCallsTheEngineOnlyWhenItIsThere) {

@@ -3,9 +3,9 @@
 #include <chrono>
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include "runtime/gbk.h"
+#include "support/child_process.h"
 
 #include "support/recording_ui_port.h"
 
@@ -61,21 +61,12 @@ TEST(PumpingTest, DoEventsAndDelayReachThePort) {
   EXPECT_EQ(port.waits, std::vector<std::chrono::milliseconds>{30ms});
 }
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) {
-    return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 TEST(HeadlessUiPortTest, WaitSleepsInsteadOfSpinning) {
   HeadlessUiPort port;
   const auto wall_start = std::chrono::steady_clock::now();
-  const double cpu_start = CpuSeconds();
+  const double cpu_start = testing::ProcessCpuSeconds();
   port.Wait(200ms);
-  const double cpu = CpuSeconds() - cpu_start;
+  const double cpu = testing::ProcessCpuSeconds() - cpu_start;
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall_start;
   EXPECT_GE(wall.count(), 0.19);
   EXPECT_LT(cpu, 0.5 * wall.count());

@@ -4,13 +4,40 @@
 #include <cstdlib>
 #include <utility>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace kestrilo::testing {
 namespace {
+
+// Winsock's names for the few calls that differ. Its socket handles are
+// small numbers in practice, which the int of the interface holds.
+#ifdef _WIN32
+constexpr int kShutBoth = SD_BOTH;
+constexpr int kShutWrite = SD_SEND;
+constexpr int kNoSignal = 0;
+int OpenListener() {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  return static_cast<int>(socket(AF_INET, SOCK_STREAM, 0));
+}
+int AcceptOne(int listener) { return static_cast<int>(accept(listener, nullptr, nullptr)); }
+void CloseSocket(int socket) { closesocket(static_cast<SOCKET>(socket)); }
+#else
+constexpr int kShutBoth = SHUT_RDWR;
+constexpr int kShutWrite = SHUT_WR;
+constexpr int kNoSignal = MSG_NOSIGNAL;
+int OpenListener() { return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+int AcceptOne(int listener) { return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC); }
+void CloseSocket(int socket) { close(socket); }
+#endif
 
 [[noreturn]] void Die(const char* what) {
   std::perror(what);
@@ -34,7 +61,7 @@ bool ReadRequest(int socket, std::string& request) {
   char buffer[16384];
   std::size_t wanted = std::string::npos;
   while (wanted == std::string::npos || request.size() < wanted) {
-    const ssize_t got = recv(socket, buffer, sizeof buffer, 0);
+    const auto got = recv(socket, buffer, sizeof buffer, 0);
     if (got <= 0) return wanted != std::string::npos;
     request.append(buffer, static_cast<std::size_t>(got));
     if (wanted == std::string::npos) {
@@ -51,7 +78,7 @@ bool ReadRequest(int socket, std::string& request) {
 
 bool RawConnection::Send(std::string_view bytes) {
   while (!bytes.empty()) {
-    const ssize_t sent = send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const auto sent = send(socket_, bytes.data(), static_cast<int>(bytes.size()), kNoSignal);
     if (sent <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(sent));
   }
@@ -65,8 +92,21 @@ void RawConnection::Pause(std::chrono::milliseconds duration) {
 
 void RawConnection::Reset() {
   const linger abortive{1, 0};
-  setsockopt(socket_, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
-  shutdown(socket_, SHUT_RDWR);
+  setsockopt(socket_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive),
+             sizeof abortive);
+  shutdown(socket_, kShutBoth);
+}
+
+int UnusedPort() {
+  const int probe = OpenListener();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  CloseSocket(probe);
+  return ntohs(address.sin_port);
 }
 
 RawHttpServer::RawHttpServer(std::string canned_reply)
@@ -75,7 +115,7 @@ RawHttpServer::RawHttpServer(std::string canned_reply)
       }) {}
 
 RawHttpServer::RawHttpServer(Handler handler) : handler_(std::move(handler)) {
-  listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  listener_ = OpenListener();
   if (listener_ < 0) Die("socket");
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -93,13 +133,18 @@ RawHttpServer::~RawHttpServer() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
     // Wakes workers blocked in recv or send; they close their own sockets.
-    for (const int socket : open_sockets_) shutdown(socket, SHUT_RDWR);
+    for (const int socket : open_sockets_) shutdown(socket, kShutBoth);
   }
   stopped_.notify_all();
-  // On Linux this wakes the accept call below.
-  shutdown(listener_, SHUT_RDWR);
+  // On Linux this wakes the accept call below; on Windows closing does.
+  shutdown(listener_, kShutBoth);
+#ifdef _WIN32
+  CloseSocket(listener_);
   acceptor_.join();
-  close(listener_);
+#else
+  acceptor_.join();
+  CloseSocket(listener_);
+#endif
   for (std::thread& worker : workers_) worker.join();
 }
 
@@ -114,10 +159,10 @@ std::vector<std::string> RawHttpServer::Requests() const {
 
 void RawHttpServer::AcceptLoop() {
   for (;;) {
-    const int socket = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int socket = AcceptOne(listener_);
     const std::lock_guard lock(mutex_);
     if (stopping_) {
-      if (socket >= 0) close(socket);
+      if (socket >= 0) CloseSocket(socket);
       return;
     }
     if (socket < 0) continue;
@@ -137,8 +182,8 @@ void RawHttpServer::Serve(int socket) {
   }
   const std::lock_guard lock(mutex_);
   open_sockets_.erase(socket);
-  shutdown(socket, SHUT_WR);
-  close(socket);
+  shutdown(socket, kShutWrite);
+  CloseSocket(socket);
 }
 
 }  // namespace kestrilo::testing

@@ -21,6 +21,9 @@ namespace kestrilo::testing {
 
 class RawHttpServer;
 
+// A loopback port where nothing listens (it did a moment ago).
+int UnusedPort();
+
 // One accepted connection, handed to the test's handler after its request
 // (headers and a Content-Length body) has been read.
 class RawConnection {
@@ -35,6 +38,9 @@ class RawConnection {
 
  private:
   friend class RawHttpServer;
+
+// A loopback port where nothing listens (it did a moment ago).
+int UnusedPort();
   RawConnection(RawHttpServer& server, int socket) : server_(server), socket_(socket) {}
 
   RawHttpServer& server_;

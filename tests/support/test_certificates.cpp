@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <memory>
 #include <string>
 
@@ -129,10 +130,16 @@ TestCertificates Make(const Folder& folder) {
   return made;
 }
 
+// A folder of our own, as mkdtemp makes it (which Windows lacks).
 Folder MakeFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrilo-certs-XXXXXX").string();
-  Require(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-  return Folder{pattern};
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("kestrilo-certs-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(path, error)) return Folder{path};
+  }
+  Die("making a temporary folder");
 }
 
 }  // namespace
