@@ -8,6 +8,7 @@
 #include "platform/bounded_bytes.h"
 #include "platform/image_call.h"
 #include "platform/image_memory.h"
+#include "platform/system_libraries.h"
 #include "platform/pe_format.h"
 #include "runtime/conversion.h"
 
@@ -99,13 +100,6 @@ bool ApplyRelocations(const WritableBoundedBytes& image, std::uint32_t directory
     }
     offset += block->block_size;
   }
-}
-
-// What LoadLibraryA and GetProcAddress would supply. No Windows libraries
-// exist on this host, so only a resolver can satisfy an import.
-std::uint32_t ResolveFromSystemLibraries(const char* /*dll*/, const char* /*function*/,
-                                         std::optional<std::uint16_t> /*ordinal*/) {
-  return 0;
 }
 
 // Fills each descriptor's import address table in place; the original-thunk
