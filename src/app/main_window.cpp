@@ -21,7 +21,11 @@
 #include "runtime/conversion.h"
 #include "runtime/gbk.h"
 
-#include "ui_main_window.h"
+#include "app/file_dialog_control.h"
+#include "app/form_builder.h"
+#include "app/hyperlink_label.h"
+#include "app/status_bar_control.h"
+#include "forms/window_form.h"
 
 namespace kestrilo {
 namespace {
@@ -37,28 +41,23 @@ constexpr int kModernSystems = 12;
 MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
     : QWidget(parent),
       settings_(std::move(settings)),
-      ui_(std::make_unique<Ui::MainWindow>()),
       requests_(settings_.request_timeout_seconds) {
-  ui_->setupUi(this);
+  BuildForm(*this, forms::MainWindowForm());
   move(50, 50);
   setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
-  ui_->编辑框3->setText(settings_.contact.qq_number);
-  ui_->超级链接框1->setAddress(settings_.contact.chat_address);
+  FormControl<QLineEdit>(*this, "编辑框3").setText(settings_.contact.qq_number);
+  FormControl<HyperlinkLabel>(*this, "超级链接框1").setAddress(settings_.contact.chat_address);
 
-  // Tab leaves the result list rather than landing in it as a character.
-  ui_->编辑框2->setTabChangesFocus(true);
-  // The seed in a larger face, set here: a style sheet would bring the
-  // style-sheet machinery into the start for one font.
-  QFont seed_font = ui_->编辑框1->font();
-  seed_font.setPixelSize(16);
-  seed_font.setWeight(QFont::Normal);
-  ui_->编辑框1->setFont(seed_font);
+  auto& seed = FormControl<QLineEdit>(*this, "编辑框1");
   // The box shows the seed as it will be sent.
-  ui_->编辑框1->setValidator(new GbkValidator(ui_->编辑框1));
-  keyword_box_.emplace(ui_->编辑框1);
-  result_box_.emplace(ui_->编辑框2);
-  progress_.emplace(ui_->进度条1);
-  export_button_.emplace(ui_->按钮2);
+  seed.setValidator(new GbkValidator(&seed));
+  keyword_box_.emplace(&seed);
+  result_box_.emplace(&FormControl<QPlainTextEdit>(*this, "编辑框2"));
+  progress_.emplace(&FormControl<QProgressBar>(*this, "进度条1"));
+  export_button_.emplace(&FormControl<QPushButton>(*this, "按钮2"));
+  query_button_ = &FormControl<QPushButton>(*this, "按钮1");
+  status_bar_ = &FormControl<StatusBarControl>(*this, "状态条1");
+  save_dialog_ = &FormControl<FileDialogControl>(*this, "通用对话框1");
   if (!settings_.recipes) {
     RecipeSet set = LoadRecipeSet(UserRecipeFilePath(), false);
     if (set.error) recipe_error_ = set.error->Describe();
@@ -85,7 +84,7 @@ std::span<const EventBinding<MainWindow>> MainWindow::Bindings() {
   return bindings;
 }
 
-StatusBar& MainWindow::Status() { return *ui_->状态条1; }
+StatusBar& MainWindow::Status() { return *status_bar_; }
 
 int MainWindow::WindowsVersionClass() const {
   if (settings_.version_class) return settings_.version_class();
@@ -94,8 +93,8 @@ int MainWindow::WindowsVersionClass() const {
 
 void MainWindow::InitMainWindow() {
   if (WindowsVersionClass() != kModernSystems) ApplyCarriedSkin();
-  ui_->通用对话框1->setProperty("initialDirectory",
-                                ExportFolderFor(QCoreApplication::applicationDirPath()));
+  save_dialog_->setProperty("initialDirectory",
+                            ExportFolderFor(QCoreApplication::applicationDirPath()));
   StatusBarAddPart(Status(), Text{}, kClockPartWidth);
   ShowClock();
   StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
@@ -126,7 +125,7 @@ void MainWindow::MiningRun() {
   run_->Run();
 }
 
-void MainWindow::ExportResults() { ::kestrilo::ExportResults(*this, *ui_->通用对话框1); }
+void MainWindow::ExportResults() { ::kestrilo::ExportResults(*this, *save_dialog_); }
 
 void MainWindow::OpenMessageWindow() {
   LoadWindow(message_window_,
@@ -158,7 +157,7 @@ QString MainWindow::ExportFolderFor(const QString& run_directory) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     auto* focused = qobject_cast<QPushButton*>(focusWidget());
-    QPushButton* button = focused != nullptr ? focused : ui_->按钮1;
+    QPushButton* button = focused != nullptr ? focused : query_button_;
     if (button->isEnabled()) button->click();
     return;
   }

@@ -21,12 +21,9 @@
 #include "mining/source_recipe.h"
 #include "runtime/types.h"
 
-namespace Ui {
-class MainWindow;
-}
-
 namespace kestrilo {
 
+class FileDialogControl;
 class MessageWindow;
 class StatusBarControl;
 
@@ -86,7 +83,6 @@ class MainWindow : public QWidget, public MiningWindow {
 
  private:
   MainWindowSettings settings_;
-  std::unique_ptr<Ui::MainWindow> ui_;
   std::optional<LineEditBox> keyword_box_;
   std::optional<PlainEditBox> result_box_;
   std::optional<WidgetProgressBar> progress_;
@@ -95,6 +91,9 @@ class MainWindow : public QWidget, public MiningWindow {
   std::optional<::kestrilo::MiningRun> run_;
   QPointer<MessageWindow> message_window_;
   bool closing_ = false;
+  StatusBarControl* status_bar_ = nullptr;
+  FileDialogControl* save_dialog_ = nullptr;
+  QPushButton* query_button_ = nullptr;
   // What was wrong with the user's recipe file; shown once the window is up.
   std::string recipe_error_;
   bool http_client_checked_ = false;

@@ -5,16 +5,18 @@
 #include "runtime/gbk.h"
 #include "runtime/ui_port.h"
 
-#include "ui_message_window.h"
+#include "app/browser_control.h"
+#include "app/form_builder.h"
+#include "forms/window_form.h"
 
 namespace kestrilo {
 
 MessageWindow::MessageWindow(const QString& feedback_address, QWidget* parent)
-    : QWidget(parent), ui_(std::make_unique<Ui::MessageWindow>()) {
-  ui_->setupUi(this);
+    : QWidget(parent) {
+  BuildForm(*this, forms::MessageWindowForm());
   move(50, 50);
   setWindowIcon(QIcon(QStringLiteral(":/kestrilo/kestrilo.png")));
-  ui_->超文本浏览框1->Navigate(feedback_address);
+  FormControl<BrowserControl>(*this, "超文本浏览框1").Navigate(feedback_address);
 }
 
 MessageWindow::~MessageWindow() = default;
@@ -28,6 +30,8 @@ std::span<const EventBinding<MessageWindow>> MessageWindow::Bindings() {
 
 void MessageWindow::ShowMessageNotice() { MsgBox("调用腾讯官方接口，可放心留言"_gbk); }
 
-QWidget* MessageWindow::Browser() const { return ui_->超文本浏览框1->View(); }
+QWidget* MessageWindow::Browser() const {
+  return FormControl<BrowserControl>(*this, "超文本浏览框1").View();
+}
 
 }  // namespace kestrilo

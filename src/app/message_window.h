@@ -8,10 +8,6 @@
 
 #include "app/event_binding.h"
 
-namespace Ui {
-class MessageWindow;
-}
-
 namespace kestrilo {
 
 class MessageWindow : public QWidget {
@@ -28,9 +24,6 @@ class MessageWindow : public QWidget {
 
   // The embedded browser's view; null where the engine could not be loaded.
   QWidget* Browser() const;
-
- private:
-  std::unique_ptr<Ui::MessageWindow> ui_;
 };
 
 }  // namespace kestrilo
