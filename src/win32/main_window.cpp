@@ -1,0 +1,125 @@
+#include "win32/main_window.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "mining/export_results.h"
+#include "mining/recipe_set.h"
+#include "mining/recipe_source.h"
+#include "platform/http_exchange.h"
+#include "runtime/conversion.h"
+#include "runtime/file_writer.h"
+#include "runtime/gbk.h"
+#include "runtime/ui_port.h"
+#include "runtime/windows_text.h"
+#include "win32/wide_text.h"
+
+namespace kestrilo::win32 {
+namespace {
+
+constexpr int kClockPart = 0;
+constexpr int kClockPartWidth = 170;
+constexpr int kStatusPartWidth = 250;
+// Said once the window shows: a bad recipe file.
+constexpr UINT kShowRecipeError = WM_APP + 1;
+
+std::wstring FormText(std::string_view utf8) { return WideFromUtf8(utf8); }
+
+// Where the save dialog starts: the program's folder when the user may
+// write there (not so once installed under Program Files), else the
+// documents folder.
+std::wstring ExportFolder() {
+  const std::wstring program = WideFromUtf8(Utf8FromGbk(RunDirectory()));
+  const std::wstring probe = program + L"\\.kestrilo-write-test";
+  HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    ::CloseHandle(file);
+    return program;
+  }
+  PWSTR documents = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &documents))) {
+    folder = documents;
+  }
+  ::CoTaskMemFree(documents);
+  return folder;
+}
+
+void OpenInBrowser(HWND owner, const std::wstring& address) {
+  if (address.empty()) return;
+  ::ShellExecuteW(owner, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(ContactAddresses contact)
+    : FormWindow(forms::MainWindowForm()), contact_(std::move(contact)) {
+  ::SetWindowTextW(Control("编辑框3"), contact_.qq_number.c_str());
+  keyword_box_.emplace(*this, Control("编辑框1"));
+  result_box_.emplace(*this, Control("编辑框2"));
+  progress_.emplace(Control("进度条1"));
+  status_.emplace(Control("状态条1"));
+  export_button_.emplace(Control("按钮2"));
+  const forms::ControlForm& dialog = *forms::MainWindowForm().Find("通用对话框1");
+  save_dialog_.emplace(Handle(), FormText(dialog.filter), FormText(dialog.default_extension));
+
+  RecipeSet set = LoadRecipeSet(UserRecipeFilePath(), false);
+  if (set.error) recipe_error_ = set.error->Describe();
+  run_.emplace(*this, requests_, MakeKeywordSources(set.recipes, std::nullopt));
+  if (run_->SourceCount() > 0) {
+    progress_->SetMaximum(::kestrilo::MiningRun::kProgressPerSource * run_->SourceCount());
+  }
+  Bind("时钟1", Event::kElapsed, [this] { ShowClock(); });
+  Bind("编辑框1", Event::kContentChanged, [this] { ClearResults(); });
+  Bind("按钮1", Event::kClicked, [this] { MiningRun(); });
+  Bind("按钮2", Event::kClicked, [this] { ExportResults(); });
+  Bind("按钮3", Event::kClicked, [this] { OpenMessageWindow(); });
+  Bind("超级链接框1", Event::kClicked, [this] { OpenContactLink(); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::InitMainWindow() {
+  save_dialog_->SetInitialFolder(ExportFolder());
+  StatusBarAddPart(Status(), Text{}, kClockPartWidth);
+  ShowClock();
+  StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
+  if (!recipe_error_.empty()) ::PostMessageW(Handle(), kShowRecipeError, 0, 0);
+}
+
+void MainWindow::ShowClock() { StatusBarSetText(Status(), kClockPart, ToText(Now())); }
+
+void MainWindow::ClearResults() { result_box_->SetContent(Text{}); }
+
+void MainWindow::MiningRun() { run_->Run(); }
+
+void MainWindow::ExportResults() { ::kestrilo::ExportResults(*this, *save_dialog_); }
+
+void MainWindow::OpenContactLink() { OpenInBrowser(Handle(), contact_.chat_address); }
+
+void MainWindow::OpenMessageWindow() { OpenInBrowser(Handle(), contact_.feedback_address); }
+
+bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
+  switch (message) {
+    case kShowRecipeError:
+      ShowMessage("来源配方文件有误，本次使用内置来源：\r\n"_gbk + GbkFromUtf8(recipe_error_));
+      result = 0;
+      return true;
+    case WM_CLOSE:
+      // No confirmation. A run under way notices at its next step and ends;
+      // a transfer in flight is aborted now rather than after its time-out.
+      closing_ = true;
+      if (run_ && run_->IsRunning()) CancelTransfers(true);
+      ::DestroyWindow(Handle());
+      result = 0;
+      return true;
+    case WM_DESTROY:
+      ::PostQuitMessage(0);
+      result = 0;
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace kestrilo::win32
