@@ -12,6 +12,7 @@
 #include "app/hyperlink_label.h"
 #include "app/status_bar_control.h"
 #include "app/timer_control.h"
+#include "app/widget_controls.h"
 
 namespace kestrilo {
 namespace {
@@ -28,6 +29,7 @@ QWidget* Create(const forms::ControlForm& control, QWidget* parent) {
     case K::kLineEdit: {
       auto* edit = new QLineEdit(parent);
       edit->setText(caption);
+      if (control.gbk_only) edit->setValidator(new GbkValidator(edit));
       return edit;
     }
     case K::kMultiLineEdit: {

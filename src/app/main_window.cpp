@@ -48,10 +48,7 @@ MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
   FormControl<QLineEdit>(*this, "编辑框3").setText(settings_.contact.qq_number);
   FormControl<HyperlinkLabel>(*this, "超级链接框1").setAddress(settings_.contact.chat_address);
 
-  auto& seed = FormControl<QLineEdit>(*this, "编辑框1");
-  // The box shows the seed as it will be sent.
-  seed.setValidator(new GbkValidator(&seed));
-  keyword_box_.emplace(&seed);
+  keyword_box_.emplace(&FormControl<QLineEdit>(*this, "编辑框1"));
   result_box_.emplace(&FormControl<QPlainTextEdit>(*this, "编辑框2"));
   progress_.emplace(&FormControl<QProgressBar>(*this, "进度条1"));
   export_button_.emplace(&FormControl<QPushButton>(*this, "按钮2"));

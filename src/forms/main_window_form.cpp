@@ -8,7 +8,12 @@ using K = ControlKind;
 constexpr ControlForm kControls[] = {
     {K::kGroupBox, "分组框1", "", {8, 8, 360, 64}, "欲挖掘的关键词："},
     // The seed in a larger face than the rest.
-    {K::kLineEdit, "编辑框1", "分组框1", {8, 17, 168, 32}, "", 16},
+    {.kind = K::kLineEdit,
+     .name = "编辑框1",
+     .parent = "分组框1",
+     .geometry = {8, 17, 168, 32},
+     .font_pixels = 16,
+     .gbk_only = true},
     {K::kButton, "按钮1", "分组框1", {184, 16, 80, 32}, "查询", 0, true},
     {K::kButton, "按钮2", "分组框1", {272, 16, 80, 32}, "导出"},
     {.kind = K::kFileDialog,

@@ -43,6 +43,9 @@ struct ControlForm {
   int font_pixels = 0;
   // A button: pressed by Enter where nothing else takes it.
   bool default_button = false;
+  // An edit box that holds only what GBK can: it shows a character GBK
+  // lacks as "?", as the seed will be sent.
+  bool gbk_only = false;
   // A progress bar's range; a timer's period, in milliseconds.
   int maximum = 0;
   int interval_ms = 0;

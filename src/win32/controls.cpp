@@ -7,18 +7,7 @@
 #include "win32/wide_text.h"
 
 namespace kestrilo::win32 {
-namespace {
-
-std::wstring TextOf(HWND control) {
-  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-  const int n = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-  return text;
-}
-
-}  // namespace
-
-Text EditControl::Content() const { return GbkFromWide(TextOf(edit_)); }
+Text EditControl::Content() const { return GbkFromWide(WindowText(edit_)); }
 
 void EditControl::SetContent(const Text& text) { window_.SetControlText(edit_, WideFromGbk(text)); }
 
@@ -48,7 +37,7 @@ void ProgressControl::SetMaximum(int maximum) {
   if (position > maximum) SetPosition(maximum);
 }
 
-Text ButtonControl::Caption() const { return GbkFromWide(TextOf(button_)); }
+Text ButtonControl::Caption() const { return GbkFromWide(WindowText(button_)); }
 
 void ButtonControl::SetCaption(const Text& caption) {
   ::SetWindowTextW(button_, WideFromGbk(caption).c_str());

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "runtime/code_pages.h"
+#include "win32/wide_text.h"
 
 namespace kestrilo::win32 {
 namespace {
@@ -71,6 +72,21 @@ ClassAndStyle ClassFor(const forms::ControlForm& control) {
     case K::kFileDialog: break;
   }
   return {nullptr, 0, 0};
+}
+
+// The result list: Tab and Shift+Tab leave it as they leave every other
+// control, and Enter stays in it as a line break rather than pressing the
+// default button. Focus by Tab leaves the text unselected.
+LRESULT CALLBACK ListKeys(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                          DWORD_PTR) {
+  if (message != WM_GETDLGCODE) return ::DefSubclassProc(edit, message, wparam, lparam);
+  LRESULT code = ::DefSubclassProc(edit, message, wparam, lparam);
+  code &= ~static_cast<LRESULT>(DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_HASSETSEL);
+  const auto* key = reinterpret_cast<const MSG*>(lparam);
+  if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+    code |= DLGC_WANTMESSAGE;
+  }
+  return code;
 }
 
 }  // namespace
@@ -142,6 +158,9 @@ void FormWindow::CreateControls() {
       own_fonts_.push_back(font);
     }
     ::SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (control.kind == forms::ControlKind::kMultiLineEdit) {
+      ::SetWindowSubclass(handle, ListKeys, 0, 0);
+    }
     if (control.kind == forms::ControlKind::kProgressBar) {
       ::SendMessageW(handle, PBM_SETRANGE32, 0, control.maximum);
     }
@@ -176,6 +195,19 @@ void FormWindow::SetControlText(HWND control, const std::wstring& text) {
   programmatic_edit_ = false;
 }
 
+// As an ANSI edit box under code page 936 would: what GBK lacks shows as
+// "?", the caret staying after what was typed.
+void FormWindow::HoldOnlyGbk(HWND edit) {
+  const std::wstring text = WindowText(edit);
+  const std::wstring held = WideFromGbk(GbkFromWide(text));
+  if (held == text) return;
+  DWORD start = 0, end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const std::size_t caret = WideFromGbk(GbkFromWide(text.substr(0, end))).size();
+  SetControlText(edit, held);
+  ::SendMessageW(edit, EM_SETSEL, caret, static_cast<LPARAM>(caret));
+}
+
 void FormWindow::Show() {
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::UpdateWindow(window_);
@@ -208,7 +240,14 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         // Enter with no button focused comes as IDOK: the default button.
         if (run(id == IDOK ? default_button_ : id, Event::kClicked)) return 0;
       }
-      if (code == EN_CHANGE && !programmatic_edit_ && run(id, Event::kContentChanged)) return 0;
+      if (code == EN_CHANGE && !programmatic_edit_) {
+        const int index = id - kFirstControlId;
+        if (index >= 0 && static_cast<std::size_t>(index) < form_.controls.size() &&
+            form_.controls[static_cast<std::size_t>(index)].gbk_only) {
+          HoldOnlyGbk(reinterpret_cast<HWND>(lparam));
+        }
+        if (run(id, Event::kContentChanged)) return 0;
+      }
       break;
     }
     case WM_TIMER:

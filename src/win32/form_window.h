@@ -45,6 +45,7 @@ class FormWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
+  void HoldOnlyGbk(HWND edit);
 
   const forms::WindowForm& form_;
   HWND window_ = nullptr;

@@ -2,6 +2,8 @@
 
 // The program's GBK texts and the UTF-16 of the Win32 API, both ways.
 
+#include <windows.h>
+
 #include <string>
 
 #include "runtime/code_pages.h"
@@ -16,6 +18,13 @@ inline std::wstring WideFromGbk(const Text& gbk) {
 
 inline Text GbkFromWide(const std::wstring& wide) {
   return WideToMultiByte(std::u16string(wide.begin(), wide.end()), kCodePageGbk);
+}
+
+inline std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  const int n = ::GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+  return text;
 }
 
 }  // namespace kestrilo::win32
