@@ -200,7 +200,8 @@ void FormWindow::SetControlText(HWND control, const std::wstring& text) {
 void FormWindow::HoldOnlyGbk(HWND edit) {
   const std::wstring text = WindowText(edit);
   const std::wstring held = WideFromGbk(GbkFromWide(text));
-  if (held == text) return;
+  // Nothing back for something is no conversion at all: the text stays.
+  if (held == text || (held.empty() && !text.empty())) return;
   DWORD start = 0, end = 0;
   ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   const std::size_t caret = WideFromGbk(GbkFromWide(text.substr(0, end))).size();
@@ -253,6 +254,17 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (run(static_cast<int>(wparam), Event::kElapsed)) return 0;
       break;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focused = ::GetFocus();
+        if (focused != nullptr && ::IsChild(window_, focused)) focus_ = focused;
+      } else {
+        if (focus_ == nullptr || !::IsWindow(focus_)) {
+          focus_ = ::GetNextDlgTabItem(window_, nullptr, FALSE);
+        }
+        if (focus_ != nullptr) ::SetFocus(focus_);
+      }
+      return 0;
     case DM_GETDEFID:
       if (default_button_ != 0) return MAKELRESULT(default_button_, DC_HASDEFID);
       break;

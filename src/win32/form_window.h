@@ -56,6 +56,9 @@ class FormWindow {
   std::map<std::pair<int, Event>, std::function<void()>> handlers_;  // by control id
   std::map<std::string, UINT_PTR, std::less<>> timers_;
   int default_button_ = 0;
+  // The control that had the focus when the window was last left, given it
+  // back when the window is active again, as a dialog does.
+  HWND focus_ = nullptr;
   bool programmatic_edit_ = false;
 };
 

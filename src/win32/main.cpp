@@ -4,13 +4,41 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 
+#include <string>
+#include <vector>
+
+#include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/windows_text.h"
 #include "win32/main_window.h"
 #include "win32/win32_ui_port.h"
 
+namespace {
+
+// The terminal program's network options, for a window that must reach the
+// sites another way than the system would (a test, a site's other address):
+// --connect-to HOST:PORT:ADDR:PORT, repeatable, and --cacert FILE. Anything
+// else on the command line is ignored, as a shortcut may add it.
+void ApplyNetworkOptions() {
+  int count = 0;
+  LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (args == nullptr) return;
+  std::vector<std::string> routes;
+  for (int i = 1; i + 1 < count; ++i) {
+    const std::wstring option = args[i];
+    if (option == L"--connect-to") routes.push_back(kestrilo::Utf8FromWide(args[++i]));
+    if (option == L"--cacert") kestrilo::SetExtraTrustedCa(kestrilo::Utf8FromWide(args[++i]));
+  }
+  ::LocalFree(args);
+  if (!routes.empty()) kestrilo::SetConnectTo(routes);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  ApplyNetworkOptions();
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

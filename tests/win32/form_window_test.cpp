@@ -34,6 +34,8 @@ class FormWindowTest : public ::testing::Test {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
   }
+  // Without a display Wine makes no windows at all.
+  void SetUp() override { ASSERT_NE(window.Handle(), nullptr) << "no window: is there a display?"; }
   // Where a control stands in the window's client area.
   RECT PlaceOf(HWND control) const {
     RECT rect{};
