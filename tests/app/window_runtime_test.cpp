@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <ctime>
@@ -236,7 +237,11 @@ class WindowRuntimeTest : public QObject {
     QCOMPARE(MessageLog::Texts().size(), 1);
     QVERIFY(MessageLog::Texts()[0].startsWith(QString::fromUtf8("文件夹不存在：")));
 
-    dialog->selectFile(QDir::tempPath() + QStringLiteral("/list.txt"));
+    // A folder of the test's own: a list.txt already in the shared temporary
+    // folder would make the dialog ask whether to replace it, and wait.
+    const QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    dialog->selectFile(folder.filePath(QStringLiteral("list.txt")));
     QMetaObject::invokeMethod(dialog.get(), "accept");
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
   }
