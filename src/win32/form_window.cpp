@@ -67,7 +67,7 @@ ClassAndStyle ClassFor(const forms::ControlForm& control) {
     case K::kHyperlink: return {L"STATIC", kChild | SS_LEFT | SS_NOTIFY, 0};
     case K::kProgressBar: return {PROGRESS_CLASSW, kChild, 0};
     case K::kStatusBar: return {STATUSCLASSNAMEW, kChild, 0};
-    case K::kBrowser: return {L"STATIC", kChild | SS_CENTER, 0};
+    case K::kBrowser: return {L"STATIC", kChild | WS_CLIPCHILDREN | SS_CENTER, 0};
     case K::kTimer:
     case K::kFileDialog: break;
   }
@@ -225,6 +225,12 @@ LRESULT CALLBACK FormWindow::Procedure(HWND window, UINT message, WPARAM wparam,
 LRESULT FormWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = 0;
   if (OnMessage(message, wparam, lparam, result)) return result;
+  if (message == WM_NCDESTROY) {
+    // The handle may be reused by another window from here on.
+    result = ::DefWindowProcW(window_, message, wparam, lparam);
+    window_ = nullptr;
+    return result;
+  }
   const auto run = [this](int id, Event event) {
     const auto found = handlers_.find({id, event});
     if (found == handlers_.end()) return false;

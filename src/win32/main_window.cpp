@@ -1,6 +1,5 @@
 #include "win32/main_window.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include "mining/export_results.h"
@@ -44,11 +43,6 @@ std::wstring ExportFolder() {
   }
   ::CoTaskMemFree(documents);
   return folder;
-}
-
-void OpenInBrowser(HWND owner, const std::wstring& address) {
-  if (address.empty()) return;
-  ::ShellExecuteW(owner, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace
@@ -96,9 +90,19 @@ void MainWindow::MiningRun() { run_->Run(); }
 
 void MainWindow::ExportResults() { ::kestrilo::ExportResults(*this, *save_dialog_); }
 
-void MainWindow::OpenContactLink() { OpenInBrowser(Handle(), contact_.chat_address); }
+void MainWindow::OpenContactLink() { OpenInDefaultBrowser(Handle(), contact_.chat_address); }
 
-void MainWindow::OpenMessageWindow() { OpenInBrowser(Handle(), contact_.feedback_address); }
+// One 在线留言 at a time: a second click brings the open one back. The
+// window is kept before its notice shows, for a click during the notice
+// to find it.
+void MainWindow::OpenMessageWindow() {
+  if (message_window_ && message_window_->IsOpen()) {
+    message_window_->BringToFront();
+    return;
+  }
+  message_window_ = std::make_unique<MessageWindow>(contact_.feedback_address);
+  message_window_->Open();
+}
 
 bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
   switch (message) {
@@ -111,6 +115,8 @@ bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
       // a transfer in flight is aborted now rather than after its time-out.
       closing_ = true;
       if (run_ && run_->IsRunning()) CancelTransfers(true);
+      // Closing the main window ends the program, 在线留言 included.
+      if (message_window_ && message_window_->IsOpen()) ::DestroyWindow(message_window_->Handle());
       ::DestroyWindow(Handle());
       result = 0;
       return true;

@@ -13,6 +13,7 @@
 #include "mining/mining_window.h"
 #include "win32/controls.h"
 #include "win32/form_window.h"
+#include "win32/message_window.h"
 
 namespace kestrilo::win32 {
 
@@ -42,6 +43,10 @@ class MainWindow final : public FormWindow, public MiningWindow {
   void ExportResults();
   void OpenContactLink();
   void OpenMessageWindow();
+  // The 在线留言 window while open, else null.
+  const MessageWindow* OpenMessage() const {
+    return message_window_ && message_window_->IsOpen() ? message_window_.get() : nullptr;
+  }
 
  protected:
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
@@ -56,6 +61,7 @@ class MainWindow final : public FormWindow, public MiningWindow {
   std::optional<SaveDialog> save_dialog_;
   EngineRequests requests_;
   std::optional<::kestrilo::MiningRun> run_;
+  std::unique_ptr<MessageWindow> message_window_;
   std::string recipe_error_;
   bool closing_ = false;
 };

@@ -1,5 +1,6 @@
 #include "win32/win32_ui_port.h"
 
+#include "win32/browser_host.h"
 #include "win32/wide_text.h"
 
 namespace kestrilo::win32 {
@@ -57,6 +58,7 @@ MsgBoxButton Win32UiPort::ShowMessageBox(const MsgBoxRequest& request) {
 }
 
 void DispatchOne(MSG& message) {
+  if (BrowserHost::TranslateKey(message)) return;
   HWND top = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
   if (top != nullptr && ::IsDialogMessageW(top, &message)) return;
   ::TranslateMessage(&message);

@@ -17,8 +17,9 @@ class Win32UiPort final : public UiPort {
   void Wait(std::chrono::milliseconds duration) override;
 };
 
-// Handles one message as the program's loop does: dialog keys (Tab, Enter)
-// for the window it belongs to, else the usual translate and dispatch.
+// Handles one message as the program's loop does: a browser page's keys,
+// dialog keys (Tab, Enter) for the window it belongs to, else the usual
+// translate and dispatch.
 void DispatchOne(MSG& message);
 
 }  // namespace kestrilo::win32
