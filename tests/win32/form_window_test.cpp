@@ -12,6 +12,7 @@
 
 #include "support/child_process.h"
 #include "support/named_rows.h"
+#include "win32/controls.h"
 #include "win32/wide_text.h"
 #include "win32/win32_ui_port.h"
 
@@ -147,6 +148,18 @@ INSTANTIATE_TEST_SUITE_P(
                       // One "?" for the two UTF-16 units of a character past U+FFFF.
                       SeedRow{"OutsideThePlane", L"x\U0001F600y", L"x?y"}),
     RowName());
+
+// A keyword may hold a lone line feed or carriage return; the list keeps
+// them as they came, apart from the "\r\n" between keywords.
+TEST_F(FormWindowTest, ResultListKeepsLoneLineFeedsAndCarriageReturns) {
+  win32::EditControl list(window, window.Control("编辑框2"));
+  const Text first("a\nb\r\n"), second("c\rd\r\n\r\n"), third("e\n\rf");
+  list.SetContent(first);
+  EXPECT_EQ(list.Content(), first);
+  list.InsertAtEnd(second);
+  list.InsertAtEnd(third);
+  EXPECT_EQ(list.Content(), first + second + third);
+}
 
 TEST_F(FormWindowTest, TabLeavesTheResultListAndEnterStaysInIt) {
   HWND list = window.Control("编辑框2");
