@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -21,17 +20,15 @@ namespace {
 // sites another way than the system would (a test, a site's other address):
 // --connect-to HOST:PORT:ADDR:PORT, repeatable, and --cacert FILE. Anything
 // else on the command line is ignored, as a shortcut may add it.
+// The arguments come as the C runtime split them (shell32's splitter would
+// load shell32 before the window shows).
 void ApplyNetworkOptions() {
-  int count = 0;
-  LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (args == nullptr) return;
   std::vector<std::string> routes;
-  for (int i = 1; i + 1 < count; ++i) {
-    const std::wstring option = args[i];
-    if (option == L"--connect-to") routes.push_back(kestrilo::Utf8FromWide(args[++i]));
-    if (option == L"--cacert") kestrilo::SetExtraTrustedCa(kestrilo::Utf8FromWide(args[++i]));
+  for (int i = 1; i + 1 < __argc; ++i) {
+    const std::wstring option = __wargv[i];
+    if (option == L"--connect-to") routes.push_back(kestrilo::Utf8FromWide(__wargv[++i]));
+    if (option == L"--cacert") kestrilo::SetExtraTrustedCa(kestrilo::Utf8FromWide(__wargv[++i]));
   }
-  ::LocalFree(args);
   if (!routes.empty()) kestrilo::SetConnectTo(routes);
 }
 
@@ -41,7 +38,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ApplyNetworkOptions();
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   kestrilo::RegisterPlatformClasses();
   kestrilo::win32::Win32UiPort ui_port;
   kestrilo::ScopedUiPort installed(ui_port);
@@ -53,6 +49,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                         kestrilo::WideFromUtf8(KESTRILO_FEEDBACK_ADDRESS)});
     window.Show();
     window.InitMainWindow();
+    // For the shell's handlers behind ShellExecute; OLE loads only now,
+    // after the window is up.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ::SetFocus(window.Control("编辑框1"));
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) kestrilo::win32::DispatchOne(message);
