@@ -63,8 +63,12 @@ ClassAndStyle ClassFor(const forms::ControlForm& control) {
               kChild | WS_TABSTOP |
                   static_cast<DWORD>(control.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
               0};
-    case K::kLabel: return {L"STATIC", kChild | SS_LEFT, 0};
-    case K::kHyperlink: return {L"STATIC", kChild | SS_LEFT | SS_NOTIFY, 0};
+    // Labels keep to one line, centred on it as the controls beside them
+    // are: a face wider than the one designed for clips the end rather than
+    // wrapping it under the label.
+    case K::kLabel: return {L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE, 0};
+    case K::kHyperlink:
+      return {L"STATIC", kChild | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOTIFY, 0};
     case K::kProgressBar: return {PROGRESS_CLASSW, kChild, 0};
     case K::kStatusBar: return {STATUSCLASSNAMEW, kChild, 0};
     case K::kBrowser: return {L"STATIC", kChild | WS_CLIPCHILDREN | SS_CENTER, 0};

@@ -42,6 +42,9 @@ void MessageWindow::BringToFront() {
   if (::IsIconic(Handle())) {
     ::ShowWindow(Handle(), SW_RESTORE);
   } else {
+    // The click came from our own window, so the system lets us activate
+    // another of ours.
+    ::BringWindowToTop(Handle());
     ::SetForegroundWindow(Handle());
   }
 }
