@@ -1,8 +1,6 @@
 #pragma once
 
-// The maker's contact data shown in the notes group and behind the contact
-// controls. Set when the program is built (KESTRILO_CONTACT_QQ,
-// KESTRILO_CHAT_ADDRESS, KESTRILO_FEEDBACK_ADDRESS).
+// The maker's contact data (forms/contact_form.h) as the Qt window shows it.
 
 #include <QString>
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/contact_form.h"
 #include "platform/http_exchange.h"
 #include "platform/platform_classes.h"
 #include "runtime/windows_text.h"
@@ -44,9 +45,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   int code = 0;
   {
-    kestrilo::win32::MainWindow window({kestrilo::WideFromUtf8(KESTRILO_CONTACT_QQ),
-                                        kestrilo::WideFromUtf8(KESTRILO_CHAT_ADDRESS),
-                                        kestrilo::WideFromUtf8(KESTRILO_FEEDBACK_ADDRESS)});
+    const kestrilo::forms::ContactForm& contact = kestrilo::forms::BuiltInContact();
+    kestrilo::win32::MainWindow window({kestrilo::WideFromUtf8(contact.qq_number),
+                                        kestrilo::WideFromUtf8(contact.chat_address),
+                                        kestrilo::WideFromUtf8(contact.feedback_address)});
     window.Show();
     window.InitMainWindow();
     // For the shell's handlers behind ShellExecute; OLE loads only now,
