@@ -30,9 +30,6 @@
 namespace kestrilo {
 namespace {
 
-constexpr int kClockPart = 0;
-constexpr int kClockPartWidth = 170;
-constexpr int kStatusPartWidth = 250;
 // Current systems: the windows keep the system look.
 constexpr int kModernSystems = 12;
 
@@ -61,10 +58,7 @@ MainWindow::MainWindow(MainWindowSettings settings, QWidget* parent)
     settings_.recipes = std::move(set.recipes);
   }
   run_.emplace(*this, requests_, MakeKeywordSources(*settings_.recipes, settings_.pace_ms));
-  // The bar is full when the last source is done.
-  if (run_->SourceCount() > 0) {
-    progress_->SetMaximum(::kestrilo::MiningRun::kProgressPerSource * run_->SourceCount());
-  }
+  FitProgress(run_->SourceCount());
 }
 
 MainWindow::~MainWindow() = default;
@@ -92,21 +86,13 @@ void MainWindow::InitMainWindow() {
   if (WindowsVersionClass() != kModernSystems) ApplyCarriedSkin();
   save_dialog_->setProperty("initialDirectory",
                             ExportFolderFor(QCoreApplication::applicationDirPath()));
-  StatusBarAddPart(Status(), Text{}, kClockPartWidth);
-  ShowClock();
-  StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
-  // A bad recipe file costs the user's changes, not the program: the run
-  // goes on with the built-ins. Said once, over the window, when it shows.
+  SetUpStatusBar(settings_.clock ? settings_.clock() : Now());
   if (!recipe_error_.empty()) {
-    QTimer::singleShot(0, this, [this] {
-      ShowMessage("来源配方文件有误，本次使用内置来源：\r\n"_gbk + GbkFromUtf8(recipe_error_));
-    });
+    QTimer::singleShot(0, this, [this] { ShowRecipeFileProblem(recipe_error_); });
   }
 }
 
-void MainWindow::ShowClock() {
-  StatusBarSetText(Status(), kClockPart, ToText(settings_.clock ? settings_.clock() : Now()));
-}
+void MainWindow::ShowClock() { ShowTime(settings_.clock ? settings_.clock() : Now()); }
 
 void MainWindow::ClearResults() { result_box_->SetContent(Text{}); }
 

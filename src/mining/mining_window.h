@@ -3,7 +3,10 @@
 // What a mining run sees of the main window. The Qt main window implements
 // it with its widgets, kestrilo-cli over the terminal, tests in memory.
 
+#include <string_view>
+
 #include "runtime/controls.h"
+#include "runtime/types.h"
 
 namespace kestrilo {
 
@@ -24,6 +27,18 @@ class MiningWindow {
   // True once the window is on its way out: a run under way stops at its
   // next step and leaves the window alone.
   virtual bool IsClosing() const { return false; }
+
+  // What every main window does on its events, whatever draws it.
+  // Created: the status bar gets the clock, then the run's part, waiting.
+  void SetUpStatusBar(DateTime now);
+  // 时钟1's tick.
+  void ShowTime(DateTime now);
+  // The bar is full when the last of `sources` is done.
+  void FitProgress(int sources);
+  // A recipe file that cannot be used costs the user's changes, not the
+  // program: the run goes on with the built-ins, and the window says so
+  // once it shows.
+  void ShowRecipeFileProblem(std::string_view description);
 };
 
 }  // namespace kestrilo

@@ -16,9 +16,6 @@
 namespace kestrilo::win32 {
 namespace {
 
-constexpr int kClockPart = 0;
-constexpr int kClockPartWidth = 170;
-constexpr int kStatusPartWidth = 250;
 // Said once the window shows: a bad recipe file.
 constexpr UINT kShowRecipeError = WM_APP + 1;
 
@@ -61,9 +58,7 @@ MainWindow::MainWindow(ContactAddresses contact)
   RecipeSet set = LoadRecipeSet(UserRecipeFilePath(), false);
   if (set.error) recipe_error_ = set.error->Describe();
   run_.emplace(*this, requests_, MakeKeywordSources(set.recipes, std::nullopt));
-  if (run_->SourceCount() > 0) {
-    progress_->SetMaximum(::kestrilo::MiningRun::kProgressPerSource * run_->SourceCount());
-  }
+  FitProgress(run_->SourceCount());
   Bind("时钟1", Event::kElapsed, [this] { ShowClock(); });
   Bind("编辑框1", Event::kContentChanged, [this] { ClearResults(); });
   Bind("按钮1", Event::kClicked, [this] { MiningRun(); });
@@ -76,13 +71,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::InitMainWindow() {
   save_dialog_->SetInitialFolder(ExportFolder());
-  StatusBarAddPart(Status(), Text{}, kClockPartWidth);
-  ShowClock();
-  StatusBarAddPart(Status(), "等待操作中..."_gbk, kStatusPartWidth);
+  SetUpStatusBar(Now());
   if (!recipe_error_.empty()) ::PostMessageW(Handle(), kShowRecipeError, 0, 0);
 }
 
-void MainWindow::ShowClock() { StatusBarSetText(Status(), kClockPart, ToText(Now())); }
+void MainWindow::ShowClock() { ShowTime(Now()); }
 
 void MainWindow::ClearResults() { result_box_->SetContent(Text{}); }
 
@@ -107,7 +100,7 @@ void MainWindow::OpenMessageWindow() {
 bool MainWindow::OnMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
   switch (message) {
     case kShowRecipeError:
-      ShowMessage("来源配方文件有误，本次使用内置来源：\r\n"_gbk + GbkFromUtf8(recipe_error_));
+      ShowRecipeFileProblem(recipe_error_);
       result = 0;
       return true;
     case WM_CLOSE:
