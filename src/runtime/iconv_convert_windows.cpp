@@ -131,45 +131,20 @@ void AppendUtf16(std::uint32_t code, std::u16string& text) {
   }
 }
 
-// Strict UTF-8, as iconv reads it: no overlong forms, no surrogates,
-// nothing past U+10FFFF.
-void DecodeUtf8(std::string_view bytes, Decoded& out) {
+void DecodeUtf8Text(std::string_view bytes, Decoded& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const auto* const end = p + bytes.size();
   while (p < end) {
-    const unsigned char lead = *p;
-    if (lead < 0x80) {
-      out.text += static_cast<char16_t>(lead);
-      ++p;
-      continue;
-    }
-    std::size_t need = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    std::uint32_t code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      need = 2, code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      need = 3, code = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      need = 4, code = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    }
     const auto left = static_cast<std::size_t>(end - p);
-    bool good = need != 0 && left >= need && p[1] >= low && p[1] <= high;
-    for (std::size_t i = 1; good && i < need; ++i) {
-      good = (p[i] & 0xC0) == 0x80;
-      code = code << 6 | (p[i] & 0x3F);
-    }
-    if (!good) {
+    std::size_t length = 0;
+    const std::uint32_t code = DecodeUtf8(p, left, length);
+    if (length == 0) {
       out.Fail();
       p += SkipUtf8(p, left);
       continue;
     }
     AppendUtf16(code, out.text);
-    p += need;
+    p += length;
   }
 }
 
@@ -287,7 +262,7 @@ std::optional<std::string> IconvConvert(std::string_view input, const char* to, 
 
   Decoded decoded;
   if (*from_page == kUtf8) {
-    DecodeUtf8(input, decoded);
+    DecodeUtf8Text(input, decoded);
   } else if (*from_page == kUtf16Le || *from_page == kUtf16Be) {
     DecodeUtf16(input, *from_page == kUtf16Be, decoded);
   } else {

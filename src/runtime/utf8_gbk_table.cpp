@@ -26,47 +26,6 @@ const GbkTable& Table() {
   return *table;
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The character at `p`, and its length; length 0 when the sequence is
-// malformed or cut short. Overlong forms, surrogates and values past
-// U+10FFFF are malformed, as iconv has them.
-std::uint32_t Decode(const unsigned char* p, std::size_t left, std::size_t& length) {
-  length = 0;
-  const unsigned char lead = p[0];
-  if (lead < 0x80) {
-    length = 1;
-    return lead;
-  }
-  std::size_t need = 0;
-  unsigned char low = 0x80, high = 0xBF;
-  std::uint32_t code = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    need = 2;
-    code = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    need = 3;
-    code = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    need = 4;
-    code = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (left < need || p[1] < low || p[1] > high) return 0;
-  code = code << 6 | (p[1] & 0x3F);
-  for (std::size_t i = 2; i < need; ++i) {
-    if (!IsContinuation(p[i])) return 0;
-    code = code << 6 | (p[i] & 0x3F);
-  }
-  length = need;
-  return code;
-}
-
 }  // namespace
 
 Text Utf8ToGbkByTable(std::string_view utf8) {
@@ -85,7 +44,7 @@ Text Utf8ToGbkByTable(std::string_view utf8) {
       continue;
     }
     std::size_t length = 0;
-    const std::uint32_t code = Decode(p, static_cast<std::size_t>(end - p), length);
+    const std::uint32_t code = detail::DecodeUtf8(p, static_cast<std::size_t>(end - p), length);
     if (length == 0) {
       *to++ = '?';
       p += detail::SkipUtf8(p, static_cast<std::size_t>(end - p));
