@@ -6,7 +6,7 @@
 // never answers, a seed is typed, 查询 pressed, and the window is closed
 // once the first connection came. With --idle the window is closed with
 // nothing under way (any window program will do: the bare window is the
-// yardstick, since Wine takes a while to end any process with windows).
+// yardstick).
 // Prints each run's milliseconds from WM_CLOSE to the process's end and
 // their median; exits 1 when a run did not end within 10 s.
 
