@@ -18,6 +18,7 @@
 
 #include "runtime/automation_calls.h"
 #include "runtime/automation_object.h"
+#include "runtime/utf8_character.h"
 #include "runtime/variant.h"
 
 namespace kestrilo {
@@ -46,24 +47,6 @@ std::u16string Pcre2Message(int error) {
   const int length = pcre2_get_error_message(error, buffer, sizeof buffer);
   if (length < 0) return u"regular expression error";
   return std::u16string(buffer, buffer + length);  // PCRE2's messages are ASCII
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 struct Utf8Text {

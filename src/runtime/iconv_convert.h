@@ -19,46 +19,6 @@ namespace kestrilo::detail {
 using SkipLength = std::size_t (*)(const unsigned char* bytes, std::size_t left);
 
 std::size_t SkipUtf8(const unsigned char* bytes, std::size_t left);
-
-// The character at `p` in strict UTF-8, as iconv reads it, and its length:
-// 0 when the sequence is malformed or cut short (overlong forms,
-// surrogates, values past U+10FFFF). Inline: it is on the hot path of the
-// GBK table.
-inline std::uint32_t DecodeUtf8(const unsigned char* p, std::size_t left, std::size_t& length) {
-  length = 0;
-  const unsigned char lead = p[0];
-  if (lead < 0x80) {
-    length = 1;
-    return lead;
-  }
-  std::size_t need = 0;
-  unsigned char low = 0x80, high = 0xBF;
-  std::uint32_t code = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    need = 2;
-    code = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    need = 3;
-    code = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    need = 4;
-    code = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (left < need || p[1] < low || p[1] > high) return 0;
-  code = code << 6 | (p[1] & 0x3F);
-  for (std::size_t i = 2; i < need; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    code = code << 6 | (p[i] & 0x3F);
-  }
-  length = need;
-  return code;
-}
 std::size_t SkipGbk(const unsigned char* bytes, std::size_t left);
 std::size_t SkipUtf16Le(const unsigned char* bytes, std::size_t left);
 std::size_t SkipOneByte(const unsigned char* bytes, std::size_t left);

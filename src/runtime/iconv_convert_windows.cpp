@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "runtime/iconv_convert.h"
+#include "runtime/utf8_character.h"
 
 namespace kestrilo::detail {
 namespace {
@@ -201,25 +202,11 @@ void EncodeUtf16(std::u16string_view text, bool big_endian, std::string& out) {
 // `text` holds whole surrogate pairs only: the decoding refused the rest.
 void EncodeUtf8(std::u16string_view text, std::string& out) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t code = text[i];
+    char32_t code = text[i];
     if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size()) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
     }
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | code >> 6);
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | code >> 12);
-      out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | code >> 18);
-      out += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    AppendUtf8(out, code);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "runtime/iconv_convert.h"
+#include "runtime/utf8_character.h"
 
 namespace kestrilo {
 namespace {
@@ -44,7 +45,7 @@ Text Utf8ToGbkByTable(std::string_view utf8) {
       continue;
     }
     std::size_t length = 0;
-    const std::uint32_t code = detail::DecodeUtf8(p, static_cast<std::size_t>(end - p), length);
+    const std::uint32_t code = DecodeUtf8(p, static_cast<std::size_t>(end - p), length);
     if (length == 0) {
       *to++ = '?';
       p += detail::SkipUtf8(p, static_cast<std::size_t>(end - p));

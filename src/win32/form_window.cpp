@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "runtime/code_pages.h"
+#include "runtime/windows_text.h"
 #include "win32/wide_text.h"
 
 namespace kestrilo::win32 {
@@ -10,11 +10,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"KestriloFormWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string wide = MultiByteToWide(utf8, kCodePageUtf8);
-  return std::wstring(wide.begin(), wide.end());
-}
 
 void RegisterClassOnce() {
   static const bool registered = [] {
@@ -99,7 +94,7 @@ FormWindow::FormWindow(const forms::WindowForm& form, HWND owner) : form_(form) 
   RegisterClassOnce();
   RECT frame{0, 0, form.client_width, form.client_height};
   ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
-  window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, Wide(form.caption).c_str(),
+  window_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, WideFromUtf8(form.caption).c_str(),
                               kWindowStyle, 50, 50, frame.right - frame.left,
                               frame.bottom - frame.top, owner, nullptr,
                               ::GetModuleHandleW(nullptr), nullptr);
@@ -143,7 +138,7 @@ void FormWindow::CreateControls() {
       parent = holder->parent;
     }
     HWND handle = ::CreateWindowExW(kind.extended_style, kind.window_class,
-                                    Wide(control.caption).c_str(), kind.style, x, y,
+                                    WideFromUtf8(control.caption).c_str(), kind.style, x, y,
                                     control.geometry.width, control.geometry.height, window_,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                     ::GetModuleHandleW(nullptr), nullptr);

@@ -19,8 +19,6 @@ namespace {
 // Said once the window shows: a bad recipe file.
 constexpr UINT kShowRecipeError = WM_APP + 1;
 
-std::wstring FormText(std::string_view utf8) { return WideFromUtf8(utf8); }
-
 // Where the save dialog starts: the program's folder when the user may
 // write there (not so once installed under Program Files), else the
 // documents folder.
@@ -53,7 +51,7 @@ MainWindow::MainWindow(ContactAddresses contact)
   status_.emplace(Control("状态条1"));
   export_button_.emplace(Control("按钮2"));
   const forms::ControlForm& dialog = *forms::MainWindowForm().Find("通用对话框1");
-  save_dialog_.emplace(Handle(), FormText(dialog.filter), FormText(dialog.default_extension));
+  save_dialog_.emplace(Handle(), WideFromUtf8(dialog.filter), WideFromUtf8(dialog.default_extension));
 
   RecipeSet set = LoadRecipeSet(UserRecipeFilePath(), false);
   if (set.error) recipe_error_ = set.error->Describe();

@@ -11,10 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "support/child_process.h"
+#include "runtime/windows_text.h"
 #include "support/named_rows.h"
 #include "win32/controls.h"
 #include "win32/wide_text.h"
 #include "win32/win32_ui_port.h"
+#include "window_test.h"
 
 namespace kestrilo {
 namespace {
@@ -24,19 +26,9 @@ using win32::FormWindow;
 using win32::WindowText;
 using win32::Win32UiPort;
 
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string wide = MultiByteToWide(utf8, kCodePageUtf8);
-  return std::wstring(wide.begin(), wide.end());
-}
-
-class FormWindowTest : public ::testing::Test {
+class FormWindowTest : public testing::Win32WindowTest {
  protected:
-  FormWindowTest() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
-  }
-  // Without a display Wine makes no windows at all.
-  void SetUp() override { ASSERT_NE(window.Handle(), nullptr) << "no window: is there a display?"; }
+  void SetUp() override { RequireWindow(window.Handle()); }
   // Where a control stands in the window's client area.
   RECT PlaceOf(HWND control) const {
     RECT rect{};
@@ -78,7 +70,7 @@ TEST_F(FormWindowTest, DeclaredControlsStandWhereTheDeclarationPutsThem) {
     EXPECT_EQ(place.right - place.left, control.geometry.width);
     EXPECT_EQ(place.bottom - place.top, control.geometry.height);
     if (control.kind != forms::ControlKind::kProgressBar) {
-      EXPECT_EQ(WindowText(handle), Wide(control.caption));
+      EXPECT_EQ(WindowText(handle), WideFromUtf8(control.caption));
     }
   }
   RECT client{};

@@ -11,6 +11,7 @@
 #include "runtime/windows_text.h"
 #include "support/recording_ui_port.h"
 #include "win32/wide_text.h"
+#include "window_test.h"
 
 namespace kestrilo {
 namespace {
@@ -18,13 +19,9 @@ namespace {
 using win32::MainWindow;
 
 // No addresses: nothing is handed to a browser outside the test.
-class Win32MainWindowTest : public ::testing::Test {
+class Win32MainWindowTest : public testing::Win32WindowTest {
  protected:
-  Win32MainWindowTest() {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
-  }
-  void SetUp() override { ASSERT_NE(window.Handle(), nullptr) << "no window: is there a display?"; }
+  void SetUp() override { RequireWindow(window.Handle()); }
   void Click(std::string_view button) {
     HWND control = window.Control(button);
     ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
