@@ -10,6 +10,7 @@
 #include "app/browser_control.h"
 #include "app/file_dialog_control.h"
 #include "app/hyperlink_label.h"
+#include "app/qt_text.h"
 #include "app/status_bar_control.h"
 #include "app/timer_control.h"
 #include "app/widget_controls.h"
@@ -17,13 +18,9 @@
 namespace kestrilo {
 namespace {
 
-QString Utf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QWidget* Create(const forms::ControlForm& control, QWidget* parent) {
   using K = forms::ControlKind;
-  const QString caption = Utf8(control.caption);
+  const QString caption = QStringFromUtf8(control.caption);
   switch (control.kind) {
     case K::kGroupBox: return new QGroupBox(caption, parent);
     case K::kLineEdit: {
@@ -65,9 +62,9 @@ QWidget* Create(const forms::ControlForm& control, QWidget* parent) {
     case K::kFileDialog: {
       auto* dialog = new FileDialogControl(parent);
       dialog->setProperty("dialogType", 1);  // save
-      dialog->setProperty("filter", Utf8(control.filter));
+      dialog->setProperty("filter", QStringFromUtf8(control.filter));
       dialog->setProperty("filterIndex", 0);
-      dialog->setProperty("defaultExtension", Utf8(control.default_extension));
+      dialog->setProperty("defaultExtension", QStringFromUtf8(control.default_extension));
       return dialog;
     }
     case K::kHyperlink: {
@@ -83,14 +80,14 @@ QWidget* Create(const forms::ControlForm& control, QWidget* parent) {
 }  // namespace
 
 void BuildForm(QWidget& window, const forms::WindowForm& form) {
-  window.setObjectName(Utf8(form.name));
-  window.setWindowTitle(Utf8(form.caption));
+  window.setObjectName(QStringFromUtf8(form.name));
+  window.setWindowTitle(QStringFromUtf8(form.caption));
   window.setFixedSize(form.client_width, form.client_height);
   for (const forms::ControlForm& control : form.controls) {
     QWidget* parent = &window;
     if (!control.parent.empty()) parent = &FormControl<QWidget>(window, control.parent);
     QWidget* widget = Create(control, parent);
-    widget->setObjectName(Utf8(control.name));
+    widget->setObjectName(QStringFromUtf8(control.name));
     const forms::Rect& at = control.geometry;
     widget->setGeometry(at.x, at.y, at.width, at.height);
     if (control.font_pixels > 0) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <string_view>
 
+#include "app/qt_text.h"
 #include "forms/window_form.h"
 
 namespace kestrilo {
@@ -20,7 +21,7 @@ void BuildForm(QWidget& window, const forms::WindowForm& form);
 // is a programming error and aborts.
 template <typename Control>
 Control& FormControl(const QWidget& window, std::string_view name) {
-  const QString object_name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  const QString object_name = QStringFromUtf8(name);
   auto* control = window.findChild<Control*>(object_name);
   if (control == nullptr) {
     qFatal("the window has no control %s of the expected kind", qPrintable(object_name));

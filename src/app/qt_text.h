@@ -4,12 +4,17 @@
 // widgets (Unicode, lines ended by "\n").
 
 #include <QString>
+#include <string_view>
 
 #include "runtime/types.h"
 
 namespace kestrilo {
 
 QString QStringFromGbk(const Text& text);
+// The windows' declarations and the build settings are UTF-8.
+inline QString QStringFromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 // A character GBK cannot hold becomes "?".
 Text GbkFromQString(const QString& text);
 
